@@ -1,0 +1,25 @@
+// Every persisted setting, and the settings file that keeps them.
+#pragma once
+#include <cstdint>
+#include "app/state.h"
+
+constexpr int SensitivityCount = 6;
+
+struct AppSettingsRecord {
+    ScreenRect WindowPos;          // left and top are stored; right and bottom are not
+    uint8_t WaterSource;           // 0 usage of the moment, 1 usage summed, 2 random
+    uint8_t Sensitivity;           // 0 highest .. 5 lowest
+    uint8_t PositionMode;          // 0 perched, 1 free, 2 free and always on top
+    uint8_t VolumeLevel;           // 0 off, 1 louder, 2 normal, 3 quieter
+    int32_t CpuThresholds[SensitivityCount];
+    int32_t RandomRanges[SensitivityCount];
+    uint8_t WaterSoundEffect;
+    uint8_t DropsEffect;
+    uint8_t EchoEffect;
+    uint8_t InstantMeterShown;
+    uint8_t CumulativeMeterShown;
+    uint8_t MeterTint;             // 0 bright, 1 dark, 2 standard
+    uint8_t DebugSwitch;
+};
+
+extern AppSettingsRecord AppSettings;

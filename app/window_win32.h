@@ -1,0 +1,36 @@
+// Win32 state of the main window and the graphics made once at start-up.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+extern HINSTANCE Instance;
+extern HWND MainWindow;
+extern HMENU MainMenu;
+extern HMENU PopupMenu;
+extern HICON IconResting;      // 127: class icon and the tray icon at rest
+extern HICON IconTipping;      // 125: the tray icon's other picture while the tube tips
+extern HCURSOR CursorLadle;
+extern HCURSOR CursorLadlePouring;
+extern HCURSOR CursorHand;
+
+constexpr int FrameCount = 9;
+extern HBITMAP FrameBitmaps[FrameCount];
+extern HRGN FrameRegions[FrameCount];
+extern HBITMAP StreamSheet;
+extern HBITMAP StreamMask;
+extern HBITMAP MeterStrip;
+
+extern HWND PerchTarget;
+extern HWND TaskbarWindow;
+extern uint8_t TaskbarEdge;
+extern int32_t ScreenHeight;
+
+constexpr int WindowSize = 48;
+constexpr UINT HeartbeatTimer = 1;
+constexpr UINT ClickTipTimer = 2;
+constexpr UINT WaterSoundTimer = 3;
+constexpr UINT HeartbeatMs = 128;
+constexpr char WindowClassName[] = "Tsutsuri";
+constexpr char RegionProperty[] = "region";
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

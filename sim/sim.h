@@ -1,0 +1,27 @@
+// The sozu simulation: the random generator, water accumulation and the tipping cycle.
+// Portable; what it needs of the platform goes through Platform (app/hooks.h).
+#pragma once
+#include <cstdint>
+#include "app/state.h"
+
+// Water accumulation
+extern int32_t CpuUsage;       // last sampled percentage
+extern int32_t FillLevel;      // the summed level, 0..100
+extern int32_t StreamLevel;    // what the stream shows, 0..100
+extern int32_t SampleTick;
+extern int32_t FillThrottle;
+extern int32_t TooltipUsage;
+extern int32_t StreamFalling;
+extern uint32_t RandomSeed;
+
+uint32_t NextRandom(uint32_t n);
+void SeedRandom(uint32_t seed);
+bool FillStep();
+
+// Tipping cycle
+extern int32_t TipPhase;       // 0 filling, 1..11 the steps of a tip
+extern int32_t FrameIndex;     // 0..8, the frame shown and the shape in force
+extern int32_t TipCounter;
+extern uint8_t ClickTip;
+
+void TipStep(bool startTip, WindowHandle window);

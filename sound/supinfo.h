@@ -1,0 +1,19 @@
+// Where the sound subsystem reports failures: the engine's start to "supinfo.txt" in the
+// current directory, the wave loader to the debugger output.
+#pragma once
+#include <cstdio>
+
+// Writes one formatted text to the support file; the first text of a run replaces the file.
+void WriteSupportInfo(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Formats the message, shuts the engine down, appends "\n" and writes it with WriteSupportInfo.
+// Returns 0.
+int ReportEngineFailure(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Formats the message, sends it to the debugger output (standard error off Windows) and closes
+// the file when one is given. Returns 0.
+int ReportLoaderFailure(std::FILE* file, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+// Forgets that this run has written the support file (for tests that play several runs).
+void ResetSupportLog();

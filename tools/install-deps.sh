@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what building and testing Tsutsuri needs on Debian 12, and nothing when it is all there.
+# Used by `make run` and `make test`; safe to run again.
+set -euo pipefail
+
+need_cmds=(i686-w64-mingw32-g++-posix i686-w64-mingw32-windres cmake g++ clang++ wine Xvfb xdotool import xwd)
+need_pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools cmake make g++ clang
+           libgtest-dev libgmock-dev googletest valgrind
+           wine wine32:i386 wine64 xvfb xdotool imagemagick x11-apps x11-utils
+           fonts-ipafont-gothic fonts-ipafont-mincho procps)
+
+missing=()
+for c in "${need_cmds[@]}"; do command -v "$c" >/dev/null 2>&1 || missing+=("$c"); done
+[ -f /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf ] || missing+=(fonts-ipafont-gothic)
+[ -e /usr/lib/i386-linux-gnu/wine ] || [ -e /usr/lib/wine/wine ] || missing+=(wine32)
+[ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
+if [ ${#missing[@]} -eq 0 ]; then exit 0; fi
+
+echo "install-deps: missing: ${missing[*]}"
+if [ ! -r /etc/debian_version ]; then
+  echo "install-deps: this is not Debian; install by hand: ${need_pkgs[*]}" >&2
+  exit 1
+fi
+if [ "$(id -u)" != 0 ]; then
+  echo "install-deps: run as root, or install by hand: apt-get install ${need_pkgs[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${need_pkgs[@]}" >/dev/null
+echo "install-deps: done"
