@@ -23,3 +23,15 @@ struct AppSettingsRecord {
 };
 
 extern AppSettingsRecord AppSettings;
+
+// The full path of the settings file, filled by the load.
+constexpr int SettingsPathBytes = 270;
+extern char SettingsPath[SettingsPathBytes];
+
+enum : uint8_t { SettingsLoad = 1, SettingsSave = 2 };
+// Mode 1 loads every field (and fills SettingsPath first), mode 2 saves every field; both
+// answer false. Any other mode does nothing and answers true.
+bool SettingsFileIo(uint8_t mode);
+
+// One key, formatted with "%d", written to SettingsPath at once.
+void WriteSettingInt(const char* section, const char* key, int32_t value);

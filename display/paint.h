@@ -1,0 +1,12 @@
+// Painting the window: frame, stream, meters and drops.
+#pragma once
+#include "app/state.h"
+
+// The six drops' starting values; draws from the random generator, so call after seeding.
+void InitDrops();
+
+#ifdef _WIN32
+#include <windows.h>
+// The WM_PAINT handler; returns 0.
+LRESULT PaintMainWindow(HWND window);
+#endif

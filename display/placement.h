@@ -1,0 +1,9 @@
+// Perching the sozu at the left edge of the window in front.
+#pragma once
+#include "app/state.h"
+
+#ifdef _WIN32
+#include <windows.h>
+// Once per heartbeat tick, before the tipping step; nothing in the free placements.
+void PerchBesideForeground(HWND window);
+#endif
