@@ -266,12 +266,14 @@ void FakeSoundTest::SetUp() {
     char pattern[] = "/tmp/tsutsuri-engine-XXXXXX";
     directory_ = mkdtemp(pattern);
     ASSERT_EQ(chdir(directory_.c_str()), 0);
+    savedLoader_ = MultimediaLoader;
     ResetFakeSound();
     Engine.driverList = DriverList{};
 }
 
 void FakeSoundTest::TearDown() {
     SoundEngine::Shutdown();
+    MultimediaLoader = savedLoader_;
     std::remove((directory_ + "/supinfo.txt").c_str());
     EXPECT_EQ(chdir(previousDirectory_.c_str()), 0);
     rmdir(directory_.c_str());

@@ -114,6 +114,7 @@ protected:
     int32_t StartEngine(uint32_t slots = 5);
     // The support file's whole content, or "<none>".
     std::string SupportText() const;
+    LibraryLoader savedLoader_ = {};
     std::string previousDirectory_;
     std::string directory_;
 };
