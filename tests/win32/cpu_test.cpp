@@ -1,6 +1,9 @@
 // The CPU usage samplers against the real platform calls, under Wine's default (NT) version.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
+#include <string>
+#include "app/hooks.h"
 #include "cpu/cpu.h"
 #include "cpu/samplers_win32.h"
 #include "sim/sim.h"
@@ -53,6 +56,77 @@ TEST(Cpu, RegistrySamplerAnswersAPercentageOrNothing) {
     EXPECT_GE(CpuUsage, 0);
     EXPECT_LE(CpuUsage, 100);
     OsFamily = OsFamilyNt;
+}
+
+// Wine answers as Windows 98 to a program named under AppDefaults with Version "win98". The
+// setting is read when a process starts, so this program runs a copy of itself to see it.
+constexpr char ChildMarker[] = "TSUTSURI_CPU_TEST_AS_WIN98";
+
+std::string AppDefaultsKey() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    const char* name = std::strrchr(path, '\\');
+    return std::string("Software\\Wine\\AppDefaults\\") + (name ? name + 1 : path);
+}
+
+TEST(Cpu, Win98IsTheOtherFamilyAndReadsTheRegistry) {
+    if (GetEnvironmentVariableA(ChildMarker, nullptr, 0) != 0) {
+        DetectOsFamily();
+        EXPECT_EQ(OsFamily, OsFamily9x);
+        CheckCpuMonitor();   // not NT: nothing checked, nothing shown
+        EXPECT_EQ(CpuMonitorUnavailable, 0);
+        CpuUsage = -1;
+        SampleCpuUsage();    // Wine keeps no kernel statistic: the read answers 0
+        EXPECT_GE(CpuUsage, 0);
+        EXPECT_LE(CpuUsage, 100);
+        return;
+    }
+    const std::string key = AppDefaultsKey();
+    HKEY appKey = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, key.c_str(), &appKey), ERROR_SUCCESS);
+    const char version[] = "win98";
+    RegSetValueExA(appKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   sizeof version);
+    RegCloseKey(appKey);
+
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string command = std::string("\"") + path +
+                          "\" --gtest_filter=Cpu.Win98IsTheOtherFamilyAndReadsTheRegistry";
+    SetEnvironmentVariableA(ChildMarker, "1");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &child);
+    SetEnvironmentVariableA(ChildMarker, nullptr);
+    DWORD exitCode = 1;
+    if (started) {
+        WaitForSingleObject(child.hProcess, 60000);
+        GetExitCodeProcess(child.hProcess, &exitCode);
+        CloseHandle(child.hProcess);
+        CloseHandle(child.hThread);
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    ASSERT_TRUE(started);
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST(Cpu, TooltipFormattingGivesCodePage932Bytes) {
+    // The portable tooltip code through this C runtime's formatter, not the host's.
+    const PlatformHooks saved = Platform;
+    Platform.sampleCpuUsage = [] { CpuUsage = 100; };
+    Platform.trayModify = [] {};
+    CpuMonitorUnavailable = 0;
+    TooltipUsage = 0;
+    SampleTick = 6;
+    FillStep();
+    Platform = saved;
+    const unsigned char expected[] = {'T', 's', 'u', 't', 's', 'u', 'r', 'i', ' ', '[', 'C',
+                                      'P', 'U', 0x8E, 0x67, 0x97, 0x70, 0x97, 0xA6, 0x81, 0x46,
+                                      '1', '0', '0', 0x81, 0x93, ']', 0};
+    EXPECT_EQ(std::strlen(TrayTip), 27u);
+    EXPECT_EQ(std::memcmp(TrayTip, expected, sizeof expected), 0);
 }
 
 }  // namespace
