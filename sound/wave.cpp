@@ -13,7 +13,6 @@ namespace {
 constexpr uint32_t MinimumImageBytes = 20;
 constexpr uint32_t RiffHeaderBytes = 12;
 constexpr uint32_t ChunkHeaderBytes = 8;
-constexpr uint32_t FormatFieldBytes = 16;   // the PCM fields; the extra size is always 0
 constexpr uint32_t FormatAreaBytes = 20;    // what a file's format body is read into
 // The image search for "fmt " stops this many bytes before the end of the image.
 constexpr uint32_t FormatSearchTail = 27;
