@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
   const std::string table = MakeMaskSource(frames);
   write(masks + "frame_masks.cpp", std::vector<uint8_t>(table.begin(), table.end()));
 
-  write(res + "about.ico", EncodeIconFile(MakeAboutIcon(frames[0], sheet), false));
+  write(res + "about.ico", EncodeIconFile(MakeAboutIcon(sheet), false));
   write(res + "tray_tipping.ico", EncodeIconFile(MakeTrayIcon(true), false));
   write(res + "tray.ico", EncodeIconFile(MakeTrayIcon(false), false));
   write(res + "ladle.cur", EncodeIconFile(MakeLadleCursor(false), true));

@@ -79,7 +79,7 @@ IndexedImage MakeFrame(int frame);
 IndexedImage MakeStreamSheet(const std::vector<IndexedImage>& frames);
 IndexedImage MakeStreamMask(const IndexedImage& sheet);
 IndexedImage MakeMeterStrip();
-IconImage MakeAboutIcon(const IndexedImage& frame0, const IndexedImage& sheet);
+IconImage MakeAboutIcon(const IndexedImage& sheet);
 IconImage MakeTrayIcon(bool tipping);
 IconImage MakeLadleCursor(bool pouring);
 IconImage MakeHandCursor();

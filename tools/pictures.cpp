@@ -529,39 +529,54 @@ IndexedImage MakeMeterStrip() {
 }
 
 // ---------------------------------------------------------------- icons ----
-IconImage MakeAboutIcon(const IndexedImage& frame0, const IndexedImage& sheet) {
-  // The scene at two thirds of its size, 3x3 samples a pixel, the stream laid over it.
+IconImage MakeAboutIcon(const IndexedImage& sheet) {
+  // The scene at two thirds of its size, 3x3 samples a pixel, the stream laid over it. The
+  // tube and the water win any pixel they cover a third of, and the rock next to the tube is
+  // darkened, so that at this size the tube still stands out from the mossy rock behind it.
   constexpr int N = 32, Sub = 3;
   const std::vector<WaterDot> water = FrameWater(0);
   const std::vector<Rgb> pal = FramePalette();
+  const TubeFrame tube = TubeAxes(0);
   std::vector<Sample> px(N * N, Sample{0, 0, 0});
-  std::vector<uint8_t> opaque(N * N, 0);
+  std::vector<uint8_t> opaque(N * N, 0), front(N * N, 0);
   for (int y = 0; y < N; ++y)
     for (int x = 0; x < N; ++x) {
-      Sample sum{0, 0, 0};
-      int hits = 0;
+      Sample all{0, 0, 0}, fore{0, 0, 0};
+      int hits = 0, foreHits = 0;
       for (int sy = 0; sy < Sub; ++sy)
         for (int sx = 0; sx < Sub; ++sx) {
           const double fx = (x + (sx + 0.5) / Sub) * 1.5, fy = (y + (sy + 0.5) / Sub) * 1.5;
-          int idx = SceneIndex(0, water, fx, fy);
-          Rgb c = pal[idx];
-          const int wx = static_cast<int>(fx), wy = static_cast<int>(fy);
-          if (idx && wx >= StreamLeft) {
-            const uint8_t s = sheet.At(4 * StreamCellW + wx - StreamLeft, wy);
-            if (s != SheetBlack) c = sheet.palette[s];
-          }
+          const int idx = SceneIndex(0, water, fx, fy);
           if (!idx) continue;
+          Rgb c = pal[idx];
+          bool isFront = TubeShade(tube, fx, fy) != 0 || PegShade(tube, fx, fy) != 0;
+          const int wx = static_cast<int>(fx), wy = static_cast<int>(fy);
+          if (wx >= StreamLeft) {
+            const uint8_t s = sheet.At(4 * StreamCellW + wx - StreamLeft, wy);
+            if (s != SheetBlack) {
+              c = sheet.palette[s];
+              isFront = true;
+            }
+          }
           ++hits;
-          sum.r += c.r;
-          sum.g += c.g;
-          sum.b += c.b;
+          all.r += c.r, all.g += c.g, all.b += c.b;
+          if (isFront) ++foreHits, fore.r += c.r, fore.g += c.g, fore.b += c.b;
         }
-      (void)frame0;
-      if (hits * 2 > Sub * Sub) {
-        px[y * N + x] = Sample{sum.r / hits, sum.g / hits, sum.b / hits};
-        opaque[y * N + x] = 1;
+      if (hits * 2 <= Sub * Sub) continue;
+      opaque[y * N + x] = 1;
+      if (foreHits * 3 >= Sub * Sub) {
+        px[y * N + x] = Sample{fore.r / foreHits, fore.g / foreHits, fore.b / foreHits};
+        front[y * N + x] = 1;
+      } else {
+        px[y * N + x] = Sample{all.r / hits, all.g / hits, all.b / hits};
       }
     }
+  for (int y = 1; y < N; ++y)  // a shadow under the tube
+    for (int x = 0; x < N; ++x)
+      if (!front[y * N + x] && front[(y - 1) * N + x] && opaque[y * N + x]) {
+        Sample& p = px[y * N + x];
+        p = Sample{p.r * 0.55, p.g * 0.55, p.b * 0.55};
+      }
   return Quantise(N, px, opaque, FitPalette16(px, opaque));
 }
 

@@ -188,9 +188,9 @@ Signal Noise(size_t count, Prng& rng) {
 
 std::vector<int16_t> MakeStrike(size_t count) {
   Signal dry = Knock(count, 0.004, 1.0, 0x5771);
-  Signal wet = Reverb(dry, 0.88, 0.35);
+  Signal wet = Reverb(dry, 0.925, 0.4);
   Signal s(count);
-  for (size_t i = 0; i < count; ++i) s[i] = dry[i] + wet[i] * 0.55;
+  for (size_t i = 0; i < count; ++i) s[i] = dry[i] + wet[i] * 0.5;
   FadeOut(s, 1.2);
   return ToPcm(s, StrikeLoudness, 0.82);
 }
