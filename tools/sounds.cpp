@@ -73,7 +73,7 @@ void AddModes(Signal& s, double start, const Mode* modes, int count, double glid
 // tail of damped combs and all-passes.
 Signal Reverb(const Signal& dry, double feedback, double damping) {
   Signal out(dry.size(), 0.0);
-  const int early[][2] = {{412, 60}, {771, 42}, {1213, 30}, {1690, 22}};  // samples, percent
+  const int early[][2] = {{412, 45}, {771, 30}, {1213, 22}, {1690, 16}};  // samples, percent
   for (const auto& e : early)
     for (size_t i = static_cast<size_t>(e[0]); i < dry.size(); ++i) out[i] += dry[i - e[0]] * e[1] / 100.0;
   const int combLen[] = {558, 594, 638, 678, 711, 745, 778, 808};
@@ -238,7 +238,7 @@ std::vector<int16_t> MakeWater(size_t count, bool second) {
   Filter(swell, FilterKind::LowPass, 3.0, 0.7);
   Filter(swell, FilterKind::LowPass, 3.0, 0.7);
   const double swellPeak = Peak(swell);
-  for (size_t i = 0; i < total; ++i) s[i] *= 0.18 * (1.0 + 0.5 * swell[i] / swellPeak);
+  for (size_t i = 0; i < total; ++i) s[i] *= 0.14 * (1.0 + 0.5 * swell[i] / swellPeak);
   AddBubbles(s, rng, 0.0, total / Rate, second ? 22.0 : 38.0, second ? 380.0 : 800.0, second ? 1300.0 : 2800.0,
              0.5);
   // Equal-power crossfade of what follows the loop into its head: the last sample is then

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -191,6 +192,44 @@ TEST(Assets, MeterBandsHoldCaseAndBars) {
         EXPECT_EQ(strip.At(x, band * 25 + y), strip.At(x, band * 25 + 1)) << "band " << band << " x " << x << " y " << y;
 }
 
+// A bar drawn over the case must keep the case's frame on its outer columns, and the filled
+// part must not look like the empty one; the case shows its half mark on row 12.
+struct BarCase {
+  int x0, width;
+  bool frameLeft, frameRight;
+};
+const BarCase BarCases[] = {{6, 3, true, false}, {9, 3, false, true}, {12, 6, true, true}, {18, 6, true, true}};
+
+TEST(Assets, MeterBarsKeepTheCaseOutline) {
+  const Bmp strip = LoadBmp("meter_strip.bmp");
+  ASSERT_FALSE(strip.index.empty());
+  for (int band = 0; band < 3; ++band) {
+    const int row = band * 25 + 5;
+    const uint8_t frame = strip.At(0, row), hollow = strip.At(2, row);
+    EXPECT_EQ(strip.At(5, row), frame);
+    EXPECT_NE(strip.At(1, band * 25 + 12), hollow) << "band " << band << ": no half mark";
+    for (const BarCase& b : BarCases) {
+      EXPECT_EQ(strip.At(b.x0, row) == frame, b.frameLeft) << "band " << band << " bar " << b.x0;
+      EXPECT_EQ(strip.At(b.x0 + b.width - 1, row) == frame, b.frameRight) << "band " << band << " bar " << b.x0;
+      EXPECT_NE(strip.At(b.x0 + 1, row), hollow) << "band " << band << " bar " << b.x0;
+    }
+  }
+}
+
+// The two columns of a pair alternate on every paint: they must differ or nothing shimmers.
+TEST(Assets, StreamPhasesDiffer) {
+  const Bmp sheet = LoadBmp("stream_sheet.bmp");
+  ASSERT_FALSE(sheet.index.empty());
+  for (int f = 0; f < 9; ++f)
+    for (int pair = 0; pair < 6; ++pair) {
+      int differ = 0;
+      for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 18; ++x)
+          differ += sheet.At(pair * 36 + x, f * 48 + y) != sheet.At(pair * 36 + 18 + x, f * 48 + y);
+      EXPECT_GT(differ, 0) << "frame " << f << " pair " << pair;
+    }
+}
+
 struct IconCase {
   const char* name;
   int type, size, hotX, hotY;  // type 1 icon, 2 cursor
@@ -234,6 +273,26 @@ const WaveCase WaveCases[] = {
     {"strike.wav", 218028, false}, {"echo.wav", 55596, false},     {"spill.wav", 41216, false},
     {"water_a.wav", 242784, true}, {"water_b.wav", 278190, true},
 };
+
+// The hot spot is where the click lands: it must be on the drawing, not in thin air.
+TEST(Assets, CursorHotSpotsTouchTheDrawing) {
+  for (const IconCase& c : IconCases) {
+    if (c.type != 2) continue;
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> b = ReadRes(c.name);
+    ASSERT_GT(b.size(), 22u);
+    const size_t andBits = U32(b, 18) + 40 + 64 + 16 * 32;  // after header, palette, XOR rows
+    ASSERT_EQ(andBits + 4 * 32, b.size());
+    auto opaque = [&](int x, int y) {
+      if (x < 0 || y < 0 || x >= 32 || y >= 32) return false;
+      return (b[andBits + (31 - y) * 4 + x / 8] & (0x80 >> (x % 8))) == 0;
+    };
+    bool near = false;
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx) near = near || opaque(c.hotX + dx, c.hotY + dy);
+    EXPECT_TRUE(near);
+  }
+}
 
 std::vector<int> Samples(const std::vector<uint8_t>& b) {
   std::vector<int> s;
@@ -285,6 +344,51 @@ TEST(Assets, WavesStayBelowFullScaleAndJoinCleanly) {
       EXPECT_LT(std::abs(s.back()), 200);
     }
   }
+}
+
+// The loudest 50 ms of a sound, as an RMS level in dB of full scale.
+double LoudestDb(const std::vector<int>& s) {
+  const size_t w = 1102;
+  double sum = 0, best = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    sum += double(s[i]) * s[i];
+    if (i >= w) sum -= double(s[i - w]) * s[i - w];
+    best = std::max(best, sum);
+  }
+  return 10.0 * std::log10(best / w / (32768.0 * 32768.0));
+}
+
+TEST(Assets, OneShotsAreComparablyLoudAndCentred) {
+  std::vector<double> levels;
+  for (const WaveCase& c : WaveCases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<int> s = Samples(ReadRes(c.name));
+    ASSERT_FALSE(s.empty());
+    double mean = 0;
+    for (int v : s) mean += v;
+    EXPECT_LT(std::abs(mean / s.size()), 30.0);  // no DC offset to thump on start and stop
+    if (!c.loops) levels.push_back(LoudestDb(s));
+  }
+  ASSERT_EQ(levels.size(), 3u);
+  const double loudest = *std::max_element(levels.begin(), levels.end());
+  for (double l : levels) {
+    EXPECT_GT(l, loudest - 8.0);
+    EXPECT_GT(l, -30.0);
+  }
+}
+
+// Played together, the two loops must not be one sound twice (they would comb and phase).
+TEST(Assets, WaterLoopsAreUnlike) {
+  const std::vector<int> a = Samples(ReadRes("water_a.wav")), b = Samples(ReadRes("water_b.wav"));
+  ASSERT_FALSE(a.empty());
+  ASSERT_NE(a.size(), b.size());
+  double ab = 0, aa = 0, bb = 0;
+  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+    ab += double(a[i]) * b[i];
+    aa += double(a[i]) * a[i];
+    bb += double(b[i]) * b[i];
+  }
+  EXPECT_LT(std::fabs(ab) / std::sqrt(aa * bb), 0.1);
 }
 
 }  // namespace
