@@ -96,27 +96,17 @@ double BlobHeight(const Blob& b, double x, double y) {
 }
 
 // The blobs melt into one another (a smooth maximum), so a rock reads as one mass with
-// bulges rather than a heap of separate balls; `second` says how near the seam between the
-// two strongest blobs the point lies.
+// bulges rather than a heap of separate balls.
 template <size_t N>
-double DomeZ(const Blob (&blobs)[N], double x, double y, double* second = nullptr) {
-  constexpr double Blend = 0.35;
-  double field = -10.0, best = -10.0, next = -10.0, size = 1.0;
+double DomeZ(const Blob (&blobs)[N], double x, double y) {
+  constexpr double Blend = 0.35, Height = 9.0;
+  double field = -10.0;
   for (const Blob& b : blobs) {
     const double h = BlobHeight(b, x, y);
     const double k = Clamp((Blend - std::fabs(field - h)) / Blend, 0.0, 1.0);
     field = std::fmax(field, h) + k * k * Blend / 4.0;
-    if (h > best) {
-      next = best;
-      best = h;
-      size = b.rx < b.ry ? b.rx : b.ry;
-    } else if (h > next) {
-      next = h;
-    }
   }
-  if (second) *second = best - next;
-  (void)size;
-  return field > 0 ? std::sqrt(field) * 9.0 : -1.0;
+  return field > 0 ? std::sqrt(field) * Height : -1.0;
 }
 
 // Lambert shading of a dome field, lit from the upper left and a little from the front.
@@ -137,14 +127,12 @@ double DomeLight(const Blob (&blobs)[N], double x, double y, double* normalY) {
 
 template <size_t N>
 int StoneShade(const Blob (&blobs)[N], double x, double y, uint32_t seed, double mossBias) {
-  double gap = 0;
-  if (DomeZ(blobs, x, y, &gap) < 0) return 0;
+  if (DomeZ(blobs, x, y) < 0) return 0;
   double ny = 0;
   double level = 0.12 + 0.85 * DomeLight(blobs, x, y, &ny);
   level += (Fbm(x * 0.3, y * 0.3, seed) - 0.5) * 0.5;
     // Pits and fissures: where a fine noise runs through its middle value.
   if (std::fabs(ValueNoise(x * 0.3, y * 0.45, seed + 3) - 0.5) < 0.018) level -= 0.25;
-  (void)gap;
   const double moss = -ny * 0.8 + (Fbm(x * 0.22, y * 0.22, seed ^ MossSeed) - 0.5) * 3.0 + mossBias;
   if (moss > 0.45) return Shade(Moss, level * 0.9 + 0.1);
   return Shade(Rock, level);
