@@ -559,12 +559,14 @@ IconImage MakeAboutIcon(const IndexedImage& sheet) {
         px[y * N + x] = Sample{all.r / hits, all.g / hits, all.b / hits};
       }
     }
-  for (int y = 1; y < N; ++y)  // a shadow under the tube
-    for (int x = 0; x < N; ++x)
-      if (!front[y * N + x] && front[(y - 1) * N + x] && opaque[y * N + x]) {
-        Sample& p = px[y * N + x];
-        p = Sample{p.r * 0.55, p.g * 0.55, p.b * 0.55};
-      }
+  for (int y = 0; y < N; ++y)  // a shadow under the tube, a darker rim over it
+    for (int x = 0; x < N; ++x) {
+      if (front[y * N + x] || !opaque[y * N + x]) continue;
+      const bool below = y > 0 && front[(y - 1) * N + x], above = y + 1 < N && front[(y + 1) * N + x];
+      const double k = below ? 0.5 : (above ? 0.7 : 1.0);
+      Sample& p = px[y * N + x];
+      p = Sample{p.r * k, p.g * k, p.b * k};
+    }
   return Quantise(N, px, opaque, FitPalette16(px, opaque));
 }
 
@@ -572,7 +574,7 @@ IconImage MakeTrayIcon(bool tipping) {
   // A diagonal tube on a dark rounded square: blue at rest, red while tipping (mouth down).
   constexpr int N = 16, Sub = 4;
   const Rgb groundTop = tipping ? Rgb{120, 24, 20} : Rgb{28, 52, 120};
-  const Rgb groundLow = tipping ? Rgb{58, 8, 8} : Rgb{10, 20, 60};
+  const Rgb groundLow = tipping ? Rgb{58, 8, 8} : Rgb{10, 20, 60};  // mixed half and half
   const double a = (tipping ? 32.0 : -32.0) * Pi / 180.0;
   const double dx = Cos(a), dy = Sin(a), cx = 7.6, cy = 8.6, r = 2.4;
   std::vector<Sample> px(N * N);
@@ -586,7 +588,12 @@ IconImage MakeTrayIcon(bool tipping) {
       for (int sy = 0; sy < Sub; ++sy)
         for (int sx = 0; sx < Sub; ++sx) {
           const double fx = x + (sx + 0.5) / Sub, fy = y + (sy + 0.5) / Sub;
-          Rgb c = Mix(groundTop, groundLow, fy / N);
+          Rgb c = Mix(groundTop, groundLow, 0.5);
+          // Water: the stream falling into the mouth at rest, the spill under it while tipping.
+          const bool stream = tipping ? (fx >= 12.8 && fx < 13.8 && fy >= 12.5 && fy < 15.0) ||
+                                            (fx >= 11.0 && fx < 12.0 && fy >= 14.0 && fy < 15.0)
+                                      : (fx >= 12.2 && fx < 13.2 && fy >= 1.0 && fy < 5.0);
+          if (stream) c = Rgb{150, 210, 255};
           const double u = (fx - cx) * dx + (fy - cy) * dy, v = -(fx - cx) * dy + (fy - cy) * dx;
           const double across = (v + r) / (2 * r);
           const double cut = 7.6 - 2.6 * (1.0 - across);
