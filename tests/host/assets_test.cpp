@@ -117,6 +117,22 @@ TEST(Assets, ShapeMasksMatchTheFrames) {
   }
 }
 
+// Areas the paint handler draws over in every frame must lie inside the window's shape, or
+// the window region clips them: the meter case, and where the drops start under the spout.
+struct OverlayCase {
+  const char* what;
+  int x, y, width, height;
+};
+const OverlayCase OverlayCases[] = {{"meter case", 18, 21, 6, 25}, {"drop start", 37, 8, 6, 3}};
+
+TEST(Assets, PaintedOverlaysLieInsideTheShape) {
+  for (const OverlayCase& o : OverlayCases)
+    for (int f = 0; f < 9; ++f)
+      for (int y = o.y; y < o.y + o.height; ++y)
+        for (int x = o.x; x < o.x + o.width; ++x)
+          EXPECT_EQ(FrameShapeMasks[(f * 48 + y) * 48 + x], 0) << o.what << " frame " << f << " x " << x << " y " << y;
+}
+
 // Only the background is black: any other black entry would punch a hole in the shape.
 TEST(Assets, FramesUseBlackOnlyForTheBackground) {
   for (int f = 0; f < 9; ++f) {
