@@ -84,7 +84,16 @@ TEST_F(EffectsOnWine, WaterLoopsLoopAndFallSilentWithTheStream) {
     StartWithSounds();
     PlaySoundEffect(SoundWaterA);
     EXPECT_EQ(SoundEngine::GetVolume(SoundWaterA), 0);
-    Sleep(1000);   // longer than the generated loop, and long enough to see the real one run
+    // The play cursor comes round to the start again: the loop goes on past its end.
+    int32_t last = SoundEngine::GetPositionMs(SoundWaterA);
+    bool wrapped = false;
+    for (int waited = 0; waited < 9000 && !wrapped; waited += 20) {
+        Sleep(20);
+        const int32_t now = SoundEngine::GetPositionMs(SoundWaterA);
+        wrapped = now < last;
+        last = now;
+    }
+    EXPECT_TRUE(wrapped);
     const long later = CaptureSize();
     EXPECT_GE(WaitForSound(later, 2000), 2000u);
 

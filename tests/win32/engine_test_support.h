@@ -47,13 +47,19 @@ inline size_t LoudSamplesSince(long offset, int threshold = 200) {
     return loud;
 }
 
-// Waits up to `ms` for at least `samples` loud samples to arrive after `offset`.
+// Waits up to `ms` for at least `samples` loud samples to arrive after `offset`. A device
+// opened afresh (the simple player opens its own) starts the capture file over; once the file
+// is seen to shrink, everything in it is new and counts from its start.
 inline size_t WaitForSound(long offset, int ms, size_t samples = 2000) {
     size_t loud = 0;
-    for (int waited = 0; waited <= ms; waited += 100) {
+    long seen = offset;
+    for (int waited = 0; waited <= ms; waited += 20) {
+        const long size = CaptureSize();
+        if (size < seen) offset = 0;
+        seen = size;
         loud = LoudSamplesSince(offset);
         if (loud >= samples) break;
-        Sleep(100);
+        Sleep(20);
     }
     return loud;
 }
