@@ -244,11 +244,12 @@ int32_t LoadSample(uint32_t slot, const char* name) {
         ReleaseWaveInfo(&info);
         return 0;
     }
+    const bool fromResource = info.borrowed != 0;
     target.info = info;
     ReleaseWaveInfo(&info);
     target.info.samples = nullptr;   // stale once copied; never followed
     target.buffer = buffer;
-    if (info.borrowed) return 1;
+    if (fromResource) return 1;
     size_t length = std::strlen(name) + 1;
     target.fileName = static_cast<char*>(std::malloc(length));
     if (target.fileName == nullptr) {

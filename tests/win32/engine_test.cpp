@@ -91,6 +91,15 @@ TEST_F(EngineOnWine, LoopingSampleKeepsSounding) {
     SoundEngine::StopSample(0);
 }
 
+TEST_F(EngineOnWine, SlotsBeyondTheAddressSpaceFailAtTheSlotMemory) {
+    DeleteFileA("supinfo.txt");
+    EXPECT_EQ(SoundEngine::Init(window_, 22050, 16, 1, 0x7FFFFFFF), 0);
+    EXPECT_EQ(ReadText("supinfo.txt"), "Get SampleLibraryMemory Failed\r\n");
+    EXPECT_EQ(Engine.device, nullptr);
+    EXPECT_EQ(Engine.slotCount, 0u);
+    DeleteFileA("supinfo.txt");
+}
+
 // Run in a child whose Wine has no sound driver (see RunWithoutSoundDevice).
 TEST(EngineWithoutDevice, Child) {
     if (!IsNoSoundChild()) GTEST_SKIP() << "runs as the child of the test below";
