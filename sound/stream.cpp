@@ -156,7 +156,10 @@ int32_t OpenStream(const char* fileName, uint32_t bufferMs) {
     s.info = info;
     s.file = file;
     s.bufferBytes = bufferBytes;
-    s.dataEnd = info.dataOffset + info.dataSize;
+    // A declared length running past any 32-bit offset ends with the file instead of wrapping
+    // round to an end before the start.
+    const uint64_t end = static_cast<uint64_t>(info.dataOffset) + info.dataSize;
+    s.dataEnd = end > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(end);
     return 1;
 }
 

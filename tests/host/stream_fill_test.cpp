@@ -90,6 +90,28 @@ TEST_F(StreamTest, BufferSizeFollowsTheFormatAndTheData) {
     EXPECT_EQ(SoundEngine::OpenStream("stream.wav", 1000), 0);   // no device
 }
 
+// A header that claims far more data than the file holds (as a recorder that never went back
+// to fill in the length leaves it): the stream plays what is there and loops at the file's end.
+TEST_F(StreamTest, DeclaredLengthPastTheFileEndsWithTheFile) {
+    OpenCounting(100000);
+    SoundEngine::CloseStream();
+    std::FILE* f = std::fopen("stream.wav", "r+b");
+    ASSERT_NE(f, nullptr);
+    std::fseek(f, 40, SEEK_SET);
+    const uint8_t huge[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    std::fwrite(huge, 1, 4, f);
+    std::fclose(f);
+    ASSERT_EQ(SoundEngine::OpenStream("stream.wav", 1000), 1);
+    buffer_ = AsFake(Engine.stream.buffer);
+    EXPECT_EQ(Engine.stream.dataEnd, UINT32_MAX);
+    ASSERT_EQ(SoundEngine::PlayStream(1), 1);
+    for (int which : {1, 0, 1, 0}) {
+        CursorIn(1 - which);
+        FireStreamTimer();
+    }
+    EXPECT_EQ(Half(0), Data(4 * half_, half_));   // past the file's end, on from its start
+}
+
 TEST_F(StreamTest, OperationsWithoutAStreamAnswerZero) {
     EXPECT_EQ(SoundEngine::PlayStream(1), 0);
     EXPECT_EQ(SoundEngine::PauseStream(), 0);
