@@ -227,7 +227,9 @@ TEST_F(PaintTest, PaintMainWindowDrawsOnTheWindowAndKeepsNothing) {
         EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));    // the paint validated the window
     }
     // Wine answers 0 for the GDI object count, so the leak check only bites on Windows.
-    if (gdiBefore != 0) EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
+    if (gdiBefore != 0) {
+        EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
+    }
 
     HDC dc = GetDC(w);
     EXPECT_EQ(GetPixel(dc, 3, 3), AsColorRef(FrameColour(2)));
