@@ -8,6 +8,7 @@
 #include "display/paint_draw_win32.h"
 #include "app/settings.h"
 #include "sim/sim.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -242,4 +243,56 @@ TEST_F(PaintTest, PaintMainWindowDrawsOnTheWindowAndKeepsNothing) {
     for (HBITMAP& b : FrameBitmaps) b = nullptr;
     StreamMask = StreamSheet = MeterStrip = nullptr;
     FrameIndex = 0;
+}
+
+// The real pictures: with meters and drops off, everything left of the stream is the frame.
+TEST(PaintResources, WindowShowsTheFrameOutsideTheStream) {
+    const HINSTANCE self = GetModuleHandleA(nullptr);
+    for (int f = 0; f < FrameCount; ++f) {
+        FrameBitmaps[f] = LoadBitmapA(self, MAKEINTRESOURCEA(IDB_FRAME_FIRST + f));
+        ASSERT_NE(FrameBitmaps[f], nullptr);
+    }
+    StreamSheet = LoadBitmapA(self, MAKEINTRESOURCEA(IDB_STREAM_SHEET));
+    StreamMask = LoadBitmapA(self, MAKEINTRESOURCEA(IDB_STREAM_MASK));
+    MeterStrip = LoadBitmapA(self, MAKEINTRESOURCEA(IDB_METER_STRIP));
+    AppSettings = {};
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = PaintingProc;
+    wc.hInstance = self;
+    wc.lpszClassName = "PaintResourcesWindow";
+    RegisterClassA(&wc);
+    HWND w = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP,
+                             200, 120, 48, 48, nullptr, nullptr, self, nullptr);
+    ASSERT_NE(w, nullptr);
+    ShowWindow(w, SW_SHOWNOACTIVATE);
+    HDC dc = GetDC(w);
+    HDC frame = CreateCompatibleDC(dc);
+    for (int f : {0, 4, 8}) {
+        SCOPED_TRACE(f);
+        FrameIndex = f;
+        StreamLevel = 100;
+        InvalidateRect(w, nullptr, FALSE);
+        UpdateWindow(w);
+        HGDIOBJ old = SelectObject(frame, FrameBitmaps[f]);
+        int wrong = 0;
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < StreamLeft; ++x)
+                if (GetPixel(dc, x, y) != GetPixel(frame, x, y)) ++wrong;
+        SelectObject(frame, old);
+        EXPECT_EQ(wrong, 0);
+    }
+    DeleteDC(frame);
+    ReleaseDC(w, dc);
+    DestroyWindow(w);
+    for (HBITMAP& b : FrameBitmaps) {
+        DeleteObject(b);
+        b = nullptr;
+    }
+    for (HBITMAP* b : {&StreamSheet, &StreamMask, &MeterStrip}) {
+        DeleteObject(*b);
+        *b = nullptr;
+    }
+    FrameIndex = 0;
+    StreamLevel = 0;
 }
