@@ -1,0 +1,237 @@
+// The menu commands on the real menu 111 and the real settings file: each command changes its
+// setting, its marks and exactly its key.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "app/commands.h"
+#include "app/commands_port.h"
+#include "app/settings.h"
+#include "app/window_win32.h"
+#include "res/resource.h"
+#include "tests/win32/sibling_stubs.h"
+
+namespace {
+
+// "section/key" (section in lower case: the file's sections match without regard to case)
+// to value text.
+using Keys = std::map<std::string, std::string>;
+
+Keys ReadKeys() {
+    Keys keys;
+    std::ifstream in(SettingsPath);
+    std::string section;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        if (line[0] == '[') {
+            section = line.substr(1, line.size() - 2);
+            std::transform(section.begin(), section.end(), section.begin(), ::tolower);
+            continue;
+        }
+        const auto eq = line.find('=');
+        keys[section + "/" + line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    return keys;
+}
+
+std::string FirstLine() {
+    std::ifstream in(SettingsPath);
+    std::string line;
+    std::getline(in, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+bool Checked(int id) { return GetMenuState(MainMenu, id, MF_BYCOMMAND) & MF_CHECKED; }
+bool Greyed(int id) { return GetMenuState(MainMenu, id, MF_BYCOMMAND) & MF_GRAYED; }
+
+HWND MakeWindow() {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "CommandsTestWindow";
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    return CreateWindowExA(WS_EX_TOOLWINDOW, "CommandsTestWindow", "", WS_POPUP, 100, 100, 48,
+                           48, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+void Pump(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    MSG msg;
+    while (static_cast<int32_t>(GetTickCount() - end) < 0) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        Sleep(10);
+    }
+}
+
+class Commands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Instance = GetModuleHandleA(nullptr);
+        MainMenu = LoadMenuA(Instance, MAKEINTRESOURCEA(IDR_MAINMENU));
+        ASSERT_NE(MainMenu, nullptr);
+        PopupMenu = GetSubMenu(MainMenu, 0);
+        window = MakeWindow();
+        ASSERT_NE(window, nullptr);
+        MainWindow = window;
+        SettingsFileIo(SettingsLoad);
+        DeleteFileA(SettingsPath);
+        SettingsFileIo(SettingsLoad);   // every default
+        std::fill(std::begin(AppliedSettings), std::end(AppliedSettings), -1);
+        Sibling = SiblingCalls{};
+    }
+    void TearDown() override {
+        if (IsWindow(window)) DestroyWindow(window);
+        DestroyMenu(MainMenu);
+        DeleteFileA(SettingsPath);
+    }
+    void StartUp() {
+        ApplySettings(window);
+        Sibling = SiblingCalls{};
+    }
+    HWND window = nullptr;
+};
+
+TEST_F(Commands, FirstApplicationCreatesTheFileWithTheRunStateSectionFirst) {
+    ApplySettings(window);
+    EXPECT_EQ(FirstLine(), "[Runsts]");
+    EXPECT_EQ(ReadKeys().size(), 10u);
+    EXPECT_TRUE(Checked(IDM_SOURCE_CUMULATIVE));
+    EXPECT_FALSE(Checked(IDM_SOURCE_INSTANT));   // the template's mark is cleared
+    EXPECT_TRUE(Checked(IDM_VOL_NORMAL));
+    EXPECT_TRUE(Checked(IDM_WATER_SOUND));
+    EXPECT_EQ(SoundMode, SoundModeEngine);
+    EXPECT_EQ(Sibling.played, (std::vector<int>{3, 4, 3, 4}));
+    // Shutdown adds the other sections after it.
+    SettingsFileIo(SettingsSave);
+    EXPECT_EQ(FirstLine(), "[Runsts]");
+    EXPECT_EQ(ReadKeys().size(), 2u + 10u + 12u + 1u);
+}
+
+TEST_F(Commands, EachCommandChangesItsSettingItsMarksAndExactlyItsKey) {
+    StartUp();
+    struct Case { int id; const char* key; const char* value; int unmarked; } cases[] = {
+        {IDM_SOURCE_INSTANT, "runsts/win_obj", "0", IDM_SOURCE_CUMULATIVE},
+        {IDM_SOURCE_RANDOM, "runsts/win_obj", "2", IDM_SOURCE_INSTANT},
+        {IDM_SOURCE_CUMULATIVE, "runsts/win_obj", "1", IDM_SOURCE_RANDOM},
+        {IDM_SENS_0, "runsts/frn_kan", "0", IDM_SENS_2},
+        {IDM_SENS_5, "runsts/frn_kan", "5", IDM_SENS_0},
+        {IDM_VOL_LOUD, "runsts/snd_vol", "1", IDM_VOL_NORMAL},
+        {IDM_VOL_QUIET, "runsts/snd_vol", "3", IDM_VOL_LOUD},
+        {IDM_VOL_OFF, "runsts/snd_vol", "0", IDM_VOL_QUIET},
+        {IDM_POS_FREE, "runsts/posmode", "1", IDM_POS_PERCH},
+        {IDM_POS_FREE_TOPMOST, "runsts/posmode", "2", IDM_POS_FREE},
+        {IDM_POS_PERCH, "runsts/posmode", "0", IDM_POS_FREE_TOPMOST},
+        {IDM_TINT_BRIGHT, "runsts/mem_col", "0", IDM_TINT_STANDARD},
+        {IDM_TINT_DARK, "runsts/mem_col", "1", IDM_TINT_BRIGHT},
+        {IDM_ECHO, "runsts/etc_yoin", "1", 0},
+        {IDM_DROPS, "runsts/etc_sizuk", "0", IDM_DROPS},
+        {IDM_METER_INSTANT, "runsts/mem_rel", "0", IDM_METER_INSTANT},
+        {IDM_METER_CUMULATIVE, "runsts/mem_sum", "0", IDM_METER_CUMULATIVE},
+        {IDM_WATER_SOUND, "runsts/etc_water", "0", IDM_WATER_SOUND},
+    };
+    for (const auto& c : cases) {
+        Keys expected = ReadKeys();
+        expected[c.key] = c.value;
+        EXPECT_EQ(OnCommand(window, c.id, 0), 0) << c.id;
+        EXPECT_EQ(ReadKeys(), expected) << c.id;
+        if (c.unmarked != c.id) {
+            EXPECT_TRUE(Checked(c.id)) << c.id;
+        }
+        if (c.unmarked) {
+            EXPECT_FALSE(Checked(c.unmarked)) << c.id;
+        }
+    }
+    EXPECT_EQ(SoundMode, SoundModeOff);
+    EXPECT_EQ(Sibling.rewound, (std::vector<uint32_t>{3, 4}));
+    // Random chosen again: nothing to write, but the generator is seeded anew.
+    const Keys before = ReadKeys();
+    const size_t seeds = Sibling.seeds.size();
+    OnCommand(window, IDM_SOURCE_RANDOM, 0);
+    OnCommand(window, IDM_SOURCE_RANDOM, 0);
+    EXPECT_EQ(Sibling.seeds.size(), seeds + 2);
+    Keys expected = before;
+    expected["runsts/win_obj"] = "2";
+    EXPECT_EQ(ReadKeys(), expected);
+}
+
+TEST_F(Commands, UnknownIdentifierGoesToTheDefaultProcedure) {
+    StartUp();
+    const Keys before = ReadKeys();
+    const AppSettingsRecord settings = AppSettings;
+    EXPECT_EQ(OnCommand(window, MAKEWPARAM(40053, 0), 0), 0);
+    EXPECT_EQ(OnCommand(window, 12345, 0), 0);
+    EXPECT_EQ(ReadKeys(), before);
+    EXPECT_EQ(0, memcmp(&settings, &AppSettings, sizeof settings));
+}
+
+TEST_F(Commands, EngineThatCannotStartGreysTheSoundItemsForTheRun) {
+    AppSettings.VolumeLevel = 1;
+    Sibling.engineStartResult = 1;
+    ApplySettings(window);
+    for (int id : {IDM_VOL_LOUD, IDM_VOL_NORMAL, IDM_VOL_QUIET, IDM_WATER_SOUND}) {
+        EXPECT_TRUE(Greyed(id)) << id;
+    }
+    EXPECT_FALSE(Greyed(IDM_VOL_OFF));
+    EXPECT_FALSE(Checked(IDM_WATER_SOUND));
+    EXPECT_EQ(ReadKeys()["runsts/etc_water"], "0");
+    EXPECT_EQ(SoundMode, SoundModeSimple);
+    // A later start that works enables the volume choices again, not the water sound.
+    Sibling.engineStartResult = 0;
+    OnCommand(window, IDM_VOL_OFF, 0);
+    EXPECT_FALSE(Greyed(IDM_VOL_LOUD));
+    EXPECT_TRUE(Greyed(IDM_WATER_SOUND));
+    EXPECT_EQ(SoundMode, SoundModeOff);
+}
+
+TEST_F(Commands, WaterSoundStartsTimerThreeOnTheWindow) {
+    AppSettings.WaterSoundEffect = 0;
+    StartUp();
+    OnCommand(window, IDM_WATER_SOUND, 0);
+    EXPECT_EQ(Sibling.played, (std::vector<int>{3, 4}));
+    Pump(700);
+    ASSERT_FALSE(Sibling.waterTicks.empty());
+    EXPECT_EQ(Sibling.waterTicks[0], window);
+    KillTimer(window, WaterSoundTimer);
+}
+
+TEST_F(Commands, FreePlacementBringsAnOffScreenWindowBack) {
+    StartUp();
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    struct Case { int left, top, expectedLeft, expectedTop; int id; bool topmost; } cases[] = {
+        {width - 24, 100, width - 24, 100, IDM_POS_FREE, false},   // centre on the right edge
+        {width - 23, 100, (width - 48) / 2, (height - 48) / 2, IDM_POS_FREE_TOPMOST, true},
+        {-30, -30, (width - 48) / 2, (height - 48) / 2, IDM_POS_FREE, false},
+        {10, 20, 10, 20, IDM_POS_FREE_TOPMOST, true},
+    };
+    for (const auto& c : cases) {
+        SetWindowPos(window, HWND_NOTOPMOST, c.left, c.top, 48, 48, SWP_NOACTIVATE);
+        OnCommand(window, c.id, 0);
+        RECT r = {};
+        GetWindowRect(window, &r);
+        EXPECT_EQ(r.left, c.expectedLeft) << c.left;
+        EXPECT_EQ(r.top, c.expectedTop) << c.left;
+        EXPECT_EQ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, c.topmost)
+            << c.left;
+    }
+}
+
+TEST_F(Commands, ExitDestroysTheWindowAndHelpReportsNothing) {
+    EXPECT_EQ(OnCommand(window, IDM_HELP, 0), 0);   // no help folder here: silently nothing
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(OnCommand(window, IDM_EXIT, 0), 0);
+    EXPECT_FALSE(IsWindow(window));
+}
+
+}  // namespace
