@@ -77,6 +77,10 @@ INT_PTR OnDestroy(HWND dialog) {
     // A handle kept after the dialog is gone could only ever reach a dead or reused window.
     AboutDialogWindow = nullptr;
     const HWND band = AppSettings.PositionMode == 2 ? HWND_TOPMOST : HWND_NOTOPMOST;
+    // The dying dialog is still MainWindow's owned popup. Wine moves owned popups along with
+    // their owner and then inserts the owner below them, so the owner would lose the topmost
+    // band; released from its owner first, the dialog is left out of the move.
+    SetWindowLongPtrA(dialog, GWLP_HWNDPARENT, 0);
     SetWindowPos(MainWindow, band, 0, 0, WindowSize, WindowSize, SWP_SHOWWINDOW | SWP_NOMOVE);
     return TRUE;
 }
