@@ -1,5 +1,5 @@
-// Stand-ins for the simulation, CPU and sound functions the menu and the about dialog call,
-// for as long as those modules are not in this tree. Each records what it was asked, so a
+// Stand-ins for the sound functions the menu calls, for as long as the sound effects and the
+// engine are not in this tree. Each records what it was asked, so a
 // test can see that a command reached it. Include from exactly one test source.
 #pragma once
 #include <windows.h>
@@ -9,9 +9,6 @@
 
 struct SiblingCalls {
     int engineStartResult = 0;          // what StartSoundEngine answers
-    std::vector<uint32_t> seeds;        // SeedRandom
-    int cpuSamples = 0;                 // SampleCpuUsage
-    int32_t nextCpuUsage = 0;           // what the next sample reads
     std::vector<int> played;            // PlaySoundEffect
     std::vector<uint32_t> rewound;      // SoundEngine::RewindSample
     int shutdowns = 0;
@@ -20,12 +17,6 @@ struct SiblingCalls {
 };
 inline SiblingCalls Sibling;
 
-int32_t CpuUsage = 0;
-void SeedRandom(uint32_t seed) { Sibling.seeds.push_back(seed); }
-void SampleCpuUsage() {
-    ++Sibling.cpuSamples;
-    CpuUsage = Sibling.nextCpuUsage;
-}
 const int32_t VolumeTable[VolumeLevelCount] = {0, 0, -500, -1000};
 int StartSoundEngine(WindowHandle) {
     ++Sibling.engineStarts;
