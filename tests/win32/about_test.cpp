@@ -124,6 +124,14 @@ TEST_F(About, TemplateControlsCarryTheirTextsAndStyles) {
         EXPECT_EQ(GetWindowLongA(line, GWL_STYLE) & (SS_TYPEMASK | SS_CENTERIMAGE),
                   SS_CENTER | SS_CENTERIMAGE) << id;
     }
+    const LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    const LONG frame = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    EXPECT_EQ(style & frame, frame);
+    HWND icon = GetWindow(GetDlgItem(dialog, IDOK), GW_HWNDNEXT);   // next in template order
+    EXPECT_EQ(GetWindowLongA(icon, GWL_STYLE) & (SS_TYPEMASK | SS_SUNKEN), SS_ICON | SS_SUNKEN);
+    if (FindResourceA(Instance, MAKEINTRESOURCEA(IDI_ABOUT), RT_GROUP_ICON)) {
+        EXPECT_NE(SendMessageA(icon, STM_GETICON, 0, 0), 0);   // the template names icon 103
+    }
     // The first tab stop takes the focus: the OK button.
     EXPECT_EQ(GetNextDlgTabItem(dialog, nullptr, FALSE), GetDlgItem(dialog, IDOK));
     DestroyWindow(dialog);

@@ -230,6 +230,31 @@ TEST_F(Commands, FreePlacementBringsAnOffScreenWindowBack) {
     }
 }
 
+// The menu tracks at the cursor; a keyboard choice arrives at the window as WM_COMMAND.
+UINT ChosenCommand = 0;
+LRESULT CALLBACK RecordCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) ChosenCommand = LOWORD(wParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+void CALLBACK ChooseLastItem(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    // From nothing selected, Up selects the last item: the exit command.
+    for (WPARAM key : {WPARAM(VK_UP), WPARAM(VK_RETURN)}) {
+        keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+        keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
+    }
+}
+
+TEST_F(Commands, PopupMenuDeliversTheChosenCommand) {
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordCommand));
+    ShowWindow(window, SW_SHOW);
+    SetTimer(nullptr, 0, 300, ChooseLastItem);
+    ShowPopupMenu(window);
+    Pump(200);
+    EXPECT_EQ(ChosenCommand, UINT(IDM_EXIT));
+    EXPECT_EQ(GetForegroundWindow(), window);
+}
+
 TEST_F(Commands, ExitDestroysTheWindowAndHelpReportsNothing) {
     EXPECT_EQ(OnCommand(window, IDM_HELP, 0), 0);   // no help folder here: silently nothing
     EXPECT_TRUE(IsWindow(window));
