@@ -77,6 +77,21 @@ void Pump(DWORD ms) {
     }
 }
 
+// Whatever the engine did at its last start, the menu and the file agree with it.
+void ExpectSoundItemsAgreeWithTheEngine(bool volumeOff) {
+    const bool started = SoundMode == SoundModeEngine || (volumeOff && !Greyed(IDM_VOL_LOUD));
+    for (int id : {IDM_VOL_LOUD, IDM_VOL_NORMAL, IDM_VOL_QUIET}) {
+        EXPECT_EQ(Greyed(id), !started) << id;
+    }
+    EXPECT_FALSE(Greyed(IDM_VOL_OFF));
+    if (!started) {
+        EXPECT_TRUE(Greyed(IDM_WATER_SOUND));
+        EXPECT_FALSE(Checked(IDM_WATER_SOUND));
+        EXPECT_EQ(ReadKeys()["runsts/etc_water"], "0");
+        EXPECT_EQ(SoundMode, volumeOff ? SoundModeOff : SoundModeSimple);
+    }
+}
+
 class Commands : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -91,16 +106,11 @@ protected:
         DeleteFileA(SettingsPath);
         SettingsFileIo(SettingsLoad);   // every default
         std::fill(std::begin(AppliedSettings), std::end(AppliedSettings), -1);
-        Sibling = SiblingCalls{};
     }
     void TearDown() override {
         if (IsWindow(window)) DestroyWindow(window);
         DestroyMenu(MainMenu);
         DeleteFileA(SettingsPath);
-    }
-    void StartUp() {
-        ApplySettings(window);
-        Sibling = SiblingCalls{};
     }
     HWND window = nullptr;
 };
@@ -112,9 +122,8 @@ TEST_F(Commands, FirstApplicationCreatesTheFileWithTheRunStateSectionFirst) {
     EXPECT_TRUE(Checked(IDM_SOURCE_CUMULATIVE));
     EXPECT_FALSE(Checked(IDM_SOURCE_INSTANT));   // the template's mark is cleared
     EXPECT_TRUE(Checked(IDM_VOL_NORMAL));
-    EXPECT_TRUE(Checked(IDM_WATER_SOUND));
-    EXPECT_EQ(SoundMode, SoundModeEngine);
-    EXPECT_EQ(Sibling.played, (std::vector<int>{3, 4, 3, 4}));
+    EXPECT_TRUE(Checked(IDM_DROPS));
+    ExpectSoundItemsAgreeWithTheEngine(false);
     // Shutdown adds the other sections after it.
     SettingsFileIo(SettingsSave);
     EXPECT_EQ(FirstLine(), "[Runsts]");
@@ -122,7 +131,9 @@ TEST_F(Commands, FirstApplicationCreatesTheFileWithTheRunStateSectionFirst) {
 }
 
 TEST_F(Commands, EachCommandChangesItsSettingItsMarksAndExactlyItsKey) {
-    StartUp();
+    ApplySettings(window);
+    // value: the key's new text, or nullptr for a switch, which flips; unmarked: the item of
+    // the group that loses its mark.
     struct Case { int id; const char* key; const char* value; int unmarked; } cases[] = {
         {IDM_SOURCE_INSTANT, "runsts/win_obj", "0", IDM_SOURCE_CUMULATIVE},
         {IDM_SOURCE_RANDOM, "runsts/win_obj", "2", IDM_SOURCE_INSTANT},
@@ -137,26 +148,27 @@ TEST_F(Commands, EachCommandChangesItsSettingItsMarksAndExactlyItsKey) {
         {IDM_POS_PERCH, "runsts/posmode", "0", IDM_POS_FREE_TOPMOST},
         {IDM_TINT_BRIGHT, "runsts/mem_col", "0", IDM_TINT_STANDARD},
         {IDM_TINT_DARK, "runsts/mem_col", "1", IDM_TINT_BRIGHT},
-        {IDM_ECHO, "runsts/etc_yoin", "1", 0},
-        {IDM_DROPS, "runsts/etc_sizuk", "0", IDM_DROPS},
-        {IDM_METER_INSTANT, "runsts/mem_rel", "0", IDM_METER_INSTANT},
-        {IDM_METER_CUMULATIVE, "runsts/mem_sum", "0", IDM_METER_CUMULATIVE},
-        {IDM_WATER_SOUND, "runsts/etc_water", "0", IDM_WATER_SOUND},
+        {IDM_ECHO, "runsts/etc_yoin", nullptr, 0},
+        {IDM_DROPS, "runsts/etc_sizuk", nullptr, 0},
+        {IDM_METER_INSTANT, "runsts/mem_rel", nullptr, 0},
+        {IDM_METER_CUMULATIVE, "runsts/mem_sum", nullptr, 0},
+        {IDM_WATER_SOUND, "runsts/etc_water", nullptr, 0},
+        {IDM_WATER_SOUND, "runsts/etc_water", nullptr, 0},
     };
     for (const auto& c : cases) {
         Keys expected = ReadKeys();
-        expected[c.key] = c.value;
+        const std::string value = c.value ? c.value : expected[c.key] == "0" ? "1" : "0";
+        expected[c.key] = value;
         EXPECT_EQ(OnCommand(window, c.id, 0), 0) << c.id;
         EXPECT_EQ(ReadKeys(), expected) << c.id;
-        if (c.unmarked != c.id) {
-            EXPECT_TRUE(Checked(c.id)) << c.id;
-        }
+        EXPECT_EQ(Checked(c.id), c.value || value == "1") << c.id;
         if (c.unmarked) {
             EXPECT_FALSE(Checked(c.unmarked)) << c.id;
         }
     }
     EXPECT_EQ(SoundMode, SoundModeOff);
-    EXPECT_EQ(Sibling.rewound, (std::vector<uint32_t>{3, 4}));
+    ExpectSoundItemsAgreeWithTheEngine(true);
+    KillTimer(window, WaterSoundTimer);
     // Random chosen again: nothing to write, but the generator is seeded anew.
     const Keys before = ReadKeys();
     for (int i = 0; i < 2; ++i) {
@@ -170,7 +182,7 @@ TEST_F(Commands, EachCommandChangesItsSettingItsMarksAndExactlyItsKey) {
 }
 
 TEST_F(Commands, UnknownIdentifierGoesToTheDefaultProcedure) {
-    StartUp();
+    ApplySettings(window);
     const Keys before = ReadKeys();
     const AppSettingsRecord settings = AppSettings;
     EXPECT_EQ(OnCommand(window, MAKEWPARAM(40053, 0), 0), 0);
@@ -179,38 +191,28 @@ TEST_F(Commands, UnknownIdentifierGoesToTheDefaultProcedure) {
     EXPECT_EQ(0, memcmp(&settings, &AppSettings, sizeof settings));
 }
 
-TEST_F(Commands, EngineThatCannotStartGreysTheSoundItemsForTheRun) {
+TEST_F(Commands, VolumeChoicesFollowEachStartOfTheEngine) {
     AppSettings.VolumeLevel = 1;
-    Sibling.engineStartResult = 1;
     ApplySettings(window);
-    for (int id : {IDM_VOL_LOUD, IDM_VOL_NORMAL, IDM_VOL_QUIET, IDM_WATER_SOUND}) {
-        EXPECT_TRUE(Greyed(id)) << id;
-    }
-    EXPECT_FALSE(Greyed(IDM_VOL_OFF));
-    EXPECT_FALSE(Checked(IDM_WATER_SOUND));
-    EXPECT_EQ(ReadKeys()["runsts/etc_water"], "0");
-    EXPECT_EQ(SoundMode, SoundModeSimple);
-    // A later start that works enables the volume choices again, not the water sound.
-    Sibling.engineStartResult = 0;
+    ExpectSoundItemsAgreeWithTheEngine(false);
+    EXPECT_TRUE(Checked(IDM_VOL_LOUD));
     OnCommand(window, IDM_VOL_OFF, 0);
-    EXPECT_FALSE(Greyed(IDM_VOL_LOUD));
-    EXPECT_TRUE(Greyed(IDM_WATER_SOUND));
     EXPECT_EQ(SoundMode, SoundModeOff);
+    EXPECT_TRUE(Checked(IDM_VOL_OFF));
+    ExpectSoundItemsAgreeWithTheEngine(true);
 }
 
-TEST_F(Commands, WaterSoundStartsTimerThreeOnTheWindow) {
+TEST_F(Commands, WaterSoundSwitchedOnStartsTimerThreeOnTheWindow) {
     AppSettings.WaterSoundEffect = 0;
-    StartUp();
+    AppSettings.VolumeLevel = 0;
+    ApplySettings(window);
+    EXPECT_FALSE(KillTimer(window, WaterSoundTimer));
     OnCommand(window, IDM_WATER_SOUND, 0);
-    EXPECT_EQ(Sibling.played, (std::vector<int>{3, 4}));
-    Pump(700);
-    ASSERT_FALSE(Sibling.waterTicks.empty());
-    EXPECT_EQ(Sibling.waterTicks[0], window);
-    KillTimer(window, WaterSoundTimer);
+    EXPECT_TRUE(KillTimer(window, WaterSoundTimer));   // it was running
 }
 
 TEST_F(Commands, FreePlacementBringsAnOffScreenWindowBack) {
-    StartUp();
+    ApplySettings(window);
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     struct Case { int left, top, expectedLeft, expectedTop; int id; bool topmost; } cases[] = {
         {width - 24, 100, width - 24, 100, IDM_POS_FREE, false},   // centre on the right edge
