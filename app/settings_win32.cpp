@@ -7,7 +7,8 @@ namespace {
 
 // GetPrivateProfileIntA reads text that is not a plain decimal the platform's way: leading
 // blanks skipped, an optional sign, then digits up to the first other character ("12abc" is
-// 12, "abc" is 0). The program relies only on a missing key giving the fallback.
+// 12, "abc" is 0). Wine also reads "0x10" as 16 and gives the fallback for an empty value.
+// The program relies only on a missing key giving the fallback.
 int32_t ReadInt(const char* section, const char* key, int32_t fallback) {
     return static_cast<int32_t>(GetPrivateProfileIntA(section, key, fallback, SettingsPath));
 }
