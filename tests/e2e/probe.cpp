@@ -5,7 +5,8 @@
 //
 // Window selection (--class/--title, both "Tsutsuri" unless given; an empty value matches any)
 // applies to find, info, post, close, command, key, move, activate and wait-gone. --timeout
-// waits up to MS milliseconds for what the subcommand looks for (default 0: look once).
+// waits up to MS milliseconds for what the subcommand looks for (default 0: look once);
+// --visible counts only visible windows.
 // Texts in code page 932 are printed twice: as raw bytes (key=...) and as hex (key_hex=...).
 // Exit codes: 0 done, 1 not found (or still there, for wait-gone), 2 bad arguments.
 #include <windows.h>
@@ -33,6 +34,7 @@ struct Options {
     std::string className = "Tsutsuri";
     std::string title = "Tsutsuri";
     DWORD timeoutMs = 0;
+    bool visibleOnly = false;
     bool topmost = false;
     DWORD seconds = 0;
 };
@@ -114,6 +116,7 @@ std::string TitleOf(HWND window) {
 struct Search {
     std::string className;
     std::string title;
+    bool visibleOnly;
     std::vector<HWND> found;
 };
 
@@ -121,28 +124,31 @@ BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
     Search* s = reinterpret_cast<Search*>(param);
     if (!s->className.empty() && ClassOf(window) != s->className) return TRUE;
     if (!s->title.empty() && TitleOf(window) != s->title) return TRUE;
+    if (s->visibleOnly && !IsWindowVisible(window)) return TRUE;
     s->found.push_back(window);
     return TRUE;
 }
 
-std::vector<HWND> FindAll(const std::string& className, const std::string& title) {
-    Search s{className, title, {}};
+std::vector<HWND> FindAll(const std::string& className, const std::string& title,
+                          bool visibleOnly = false) {
+    Search s{className, title, visibleOnly, {}};
     EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
 // Polls until at least one match exists or the time is up.
-std::vector<HWND> WaitFor(const std::string& className, const std::string& title, DWORD timeoutMs) {
+std::vector<HWND> WaitFor(const std::string& className, const std::string& title, DWORD timeoutMs,
+                          bool visibleOnly = false) {
     const DWORD start = GetTickCount();
     for (;;) {
-        std::vector<HWND> found = FindAll(className, title);
+        std::vector<HWND> found = FindAll(className, title, visibleOnly);
         if (!found.empty() || GetTickCount() - start >= timeoutMs) return found;
         Sleep(PollMs);
     }
 }
 
 HWND FindTarget(const Options& o) {
-    std::vector<HWND> found = WaitFor(o.className, o.title, o.timeoutMs);
+    std::vector<HWND> found = WaitFor(o.className, o.title, o.timeoutMs, o.visibleOnly);
     if (found.empty()) {
         std::printf("found=0\n");
         return nullptr;
@@ -351,7 +357,7 @@ int Usage() {
                  "       | move L T W H | activate | msgbox [CAPTION] | msgbox-ok [CAPTION]\n"
                  "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--seconds N]\n"
                  "       | foreground | tray | screen | windows\n"
-                 "       [--class C] [--title T] [--title-hex H] [--timeout MS]\n");
+                 "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible]\n");
     return ExitUsage;
 }
 
@@ -367,6 +373,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         else if (a == "--timeout" && hasValue) o.timeoutMs = Number(argv[++i]);
         else if (a == "--seconds" && hasValue) o.seconds = Number(argv[++i]);
         else if (a == "--topmost") o.topmost = true;
+        else if (a == "--visible") o.visibleOnly = true;
         else if (a.rfind("hex:", 0) == 0) o.args.push_back(FromHex(a.substr(4)));
         else o.args.push_back(a);
     }
