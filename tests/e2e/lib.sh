@@ -124,6 +124,9 @@ e2e_start() {
     fi
 }
 
+# e2e_ticks N: waits N heartbeats of the program (128 ms each), for what a tick brings.
+e2e_ticks() { sleep "$(awk -v n="$1" 'BEGIN { printf "%.3f", n * 0.128 }')"; }
+
 # e2e_running [PID]: whether that copy (default: E2E_PID) still runs.
 e2e_running() { kill -0 "${1:-$E2E_PID}" 2>/dev/null; }
 
