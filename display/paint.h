@@ -1,6 +1,8 @@
 // Painting the window: frame, stream, meters and drops.
 #pragma once
 #include "app/state.h"
+// DropParticle, Drops, the shimmer and meter state, and the portable paint plan.
+#include "display/paint_plan.h"
 
 // The six drops' starting values; draws from the random generator, so call after seeding.
 void InitDrops();

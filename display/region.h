@@ -9,6 +9,7 @@ extern int32_t AppliedFrame;
 extern HRGN AppliedRegion;
 // One region per frame from the shape-mask table; the bitmap gives the scan's size only.
 HRGN BuildFrameRegion(int frame, HBITMAP bitmap);
+// The same from any mask, and the swap for a given frame: display/region_build_win32.h.
 #endif
 // Applies a copy of FrameIndex's region when the frame changed; always invalidates.
 void ApplyFrameRegion(WindowHandle window);

@@ -5,7 +5,7 @@
 
 // The multimedia library's calling convention on 32-bit Windows; nothing elsewhere.
 #if defined(_WIN32) && !defined(_WIN64)
-#define TS_WINAPI TS_WINAPI
+#define TS_WINAPI __stdcall
 #else
 #define TS_WINAPI
 #endif

@@ -15,5 +15,8 @@ int ReportEngineFailure(const char* format, ...) __attribute__((format(printf, 1
 int ReportLoaderFailure(std::FILE* file, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 
+// The platform's debugger output (OutputDebugStringA on Windows, standard error elsewhere).
+void SendDebugOutput(const char* text);
+
 // Forgets that this run has written the support file (for tests that play several runs).
 void ResetSupportLog();

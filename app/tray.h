@@ -1,0 +1,18 @@
+// The notification-area icon: its record, added at start-up, sent again whenever the core
+// changes TrayIconId or TrayTip, removed at shutdown.
+#pragma once
+#include "app/hooks.h"
+
+constexpr unsigned TrayIconIdentifier = 200;
+constexpr unsigned TrayCallbackMessage = 33769;
+
+// The start-up tooltip: the product name, or the name with "unknown" usage when the CPU
+// monitor could not be opened.
+const char* TrayStartupTip(bool monitorUnavailable);
+
+#ifdef _WIN32
+#include <windows.h>
+void AddTrayIcon(HWND window);
+void TrayModify();
+void RemoveTrayIcon();
+#endif

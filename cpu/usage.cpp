@@ -1,0 +1,40 @@
+#include "cpu/cpu.h"
+#include <cstdint>
+#include <limits>
+
+int64_t IdleTimeBefore = 0;
+int64_t ClockBefore = 0;
+
+namespace {
+
+constexpr double FullPercent = 100.0;
+constexpr double RoundingOffset = 0.5;
+
+// The clock counts from 1601 and does not fit a double exactly, so the difference is taken
+// in 64-bit integers; only counters far apart enough to overflow fall back to doubles.
+double Difference(int64_t now, int64_t before) {
+    int64_t delta = 0;
+    if (__builtin_sub_overflow(now, before, &delta)) {
+        return static_cast<double>(now) - static_cast<double>(before);
+    }
+    return static_cast<double>(delta);
+}
+
+}  // namespace
+
+int32_t UsageFromCounters(int64_t idleNow, int64_t idleBefore, int64_t clockNow,
+                          int64_t clockBefore, int32_t processorCount) {
+    if (idleBefore == 0) return 0;   // the first sample has nothing to compare with
+    const double interval = Difference(clockNow, clockBefore);
+    // Two samples within one tick of the system clock, or a clock set back, leave no interval
+    // to average over; an unknown processor count leaves no whole to divide by.
+    if (interval <= 0.0 || processorCount <= 0) return 0;
+    const double idleShare = Difference(idleNow, idleBefore) / interval;
+    const double usage = FullPercent - idleShare * FullPercent / processorCount + RoundingOffset;
+    // Converting a double outside int32 is undefined; hold it to the ends first.
+    constexpr double lowest = std::numeric_limits<int32_t>::min();
+    constexpr double highest = std::numeric_limits<int32_t>::max();
+    if (usage <= lowest) return std::numeric_limits<int32_t>::min();
+    if (usage >= highest) return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(usage);   // truncated toward zero
+}

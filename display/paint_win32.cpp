@@ -1,0 +1,14 @@
+// The paint handler: the plan of this paint carried out on the window's paint context.
+#include "display/paint.h"
+#include "display/paint_draw_win32.h"
+#include "display/paint_state.h"
+
+LRESULT PaintMainWindow(HWND window) {
+    PAINTSTRUCT ps;
+    HDC target = BeginPaint(window, &ps);
+    HDC memory = CreateCompatibleDC(target);
+    DrawPaintPlan(target, memory, PlanCurrentPaint(), ProgramBitmaps());
+    EndPaint(window, &ps);
+    DeleteDC(memory);
+    return 0;
+}

@@ -1,0 +1,25 @@
+#include "display/placement_plan.h"
+#include "app/taskbar.h"
+
+namespace {
+constexpr int32_t SozuSide = 48;
+}
+
+int32_t PerchFloor(uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t screenHeight) {
+    if (taskbarEdge == TaskbarBottom && taskbar) return taskbar->top;
+    return screenHeight;
+}
+
+ScreenPoint PerchPosition(const ScreenRect& candidate, int32_t floor) {
+    const int32_t bottom = floor < candidate.bottom ? floor : candidate.bottom;
+    return {candidate.left - SozuSide, bottom - SozuSide};
+}
+
+PerchChoice ChoosePerchCandidate(WindowHandle foreground, WindowHandle self,
+                                 WindowHandle perchTarget, bool targetAlive, WindowHandle below) {
+    if (foreground != self) return {foreground, perchTarget};
+    // The sozu was just clicked or its menu used: stay with the window it stood beside.
+    if (perchTarget && targetAlive) return {perchTarget, perchTarget};
+    if (below) return {below, below};
+    return {self, self};
+}

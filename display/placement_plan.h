@@ -1,0 +1,27 @@
+// Where a perched sozu stands, worked out from rectangles alone. Portable.
+#pragma once
+#include <cstdint>
+#include "app/state.h"
+
+struct ScreenPoint {
+    int32_t x, y;
+};
+
+// What the floor is made of on this tick. taskbar is null when there is no taskbar window or
+// its rectangle could not be read; the floor is then the screen's bottom, as on the sides.
+int32_t PerchFloor(uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t screenHeight);
+
+// The sozu's top-left corner: its right edge on the candidate's left edge, its bottom level
+// with the candidate's bottom but never below the floor. Nothing is clamped to the screen.
+ScreenPoint PerchPosition(const ScreenRect& candidate, int32_t floor);
+
+// Which window to perch beside, and what becomes of the remembered target, when the sozu
+// itself may be in front. targetAlive says whether perchTarget still names a window; below is
+// the window after the sozu in the z-order (null when none). The candidate may come back as
+// self or null: the caller then leaves the position alone.
+struct PerchChoice {
+    WindowHandle candidate;
+    WindowHandle perchTarget;
+};
+PerchChoice ChoosePerchCandidate(WindowHandle foreground, WindowHandle self,
+                                 WindowHandle perchTarget, bool targetAlive, WindowHandle below);

@@ -1,0 +1,51 @@
+// Perching: each heartbeat tick the sozu moves beside the window in front.
+#include "display/placement.h"
+#include "display/placement_plan.h"
+#include "app/settings.h"
+#include "app/taskbar.h"
+#include "app/window_win32.h"
+
+namespace {
+
+bool ReadRect(HWND window, ScreenRect& out) {
+    RECT r;
+    if (!window || !GetWindowRect(window, &r)) return false;
+    out = {r.left, r.top, r.right, r.bottom};
+    return true;
+}
+
+// The bottom taskbar is read afresh each tick: it may have grown, shrunk or hidden itself.
+int32_t CurrentFloor() {
+    ScreenRect bar;
+    const bool haveBar = TaskbarEdge == TaskbarBottom && ReadRect(TaskbarWindow, bar);
+    return PerchFloor(TaskbarEdge, haveBar ? &bar : nullptr, ScreenHeight);
+}
+
+}  // namespace
+
+void PerchBesideForeground(HWND window) {
+    if (AppSettings.PositionMode != 0 || AboutDialogOpen == 1) return;
+    ScreenRect own;
+    if (!ReadRect(window, own)) return;
+    ScreenPoint planned = {own.left, own.top};
+
+    HWND foreground = GetForegroundWindow();
+    HWND below = nullptr;
+    bool targetAlive = false;
+    if (foreground == window) {
+        targetAlive = PerchTarget && IsWindow(PerchTarget);
+        if (!targetAlive) below = GetWindow(window, GW_HWNDNEXT);
+    }
+    const PerchChoice choice =
+        ChoosePerchCandidate(foreground, window, PerchTarget, targetAlive, below);
+    PerchTarget = static_cast<HWND>(choice.perchTarget);
+    HWND candidate = static_cast<HWND>(choice.candidate);
+
+    ScreenRect rect;
+    if (candidate && candidate != window && ReadRect(candidate, rect)) {
+        PerchTarget = candidate;
+        planned = PerchPosition(rect, CurrentFloor());
+    }
+    SetWindowPos(window, HWND_TOPMOST, planned.x, planned.y, WindowSize, WindowSize,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <limits>
+#include "cpu/cpu.h"
+
+namespace {
+
+constexpr int64_t Second = 10000000;               // 100-nanosecond units
+constexpr int64_t Clock = 132000000000000000LL;    // a time of day around 2019, since 1601
+constexpr int64_t Idle = 500 * Second;
+constexpr int32_t Max = std::numeric_limits<int32_t>::max();
+constexpr int32_t Min = std::numeric_limits<int32_t>::min();
+
+TEST(CpuUsage, FormulaOverOneInterval) {
+    struct Case {
+        const char* what;
+        int64_t idleGrowth, idleBefore, interval;
+        int32_t processors, usage;
+    } cases[] = {
+        {"first sample", 0, 0, Second, 1, 0},
+        {"first sample under load", Second / 10, 0, Second, 1, 0},
+        {"37.5 rounds up", 6250000, Idle, Second, 1, 38},
+        {"37.4 rounds down", 6260000, Idle, Second, 1, 37},
+        {"fully idle", Second, Idle, Second, 1, 0},
+        {"fully busy", 0, Idle, Second, 1, 100},
+        {"four processors, one busy", 3 * Second, Idle, Second, 4, 25},
+        {"two processors, one half idle", Second / 2, Idle, Second, 2, 75},
+        {"255 processors all idle", 255 * Second, Idle, Second, 255, 0},
+        {"idle slightly ahead of a coarse clock", 10050000, Idle, Second, 1, 0},
+        {"idle at 101.4 per cent", 10140000, Idle, Second, 1, 0},
+        {"idle at 101.6 per cent", 10160000, Idle, Second, 1, -1},
+        {"no interval", Second / 2, Idle, 0, 1, 0},
+        {"clock set back", Second / 2, Idle, -Second, 1, 0},
+        {"processor count unknown", Second / 2, Idle, Second, 0, 0},
+        {"negative processor count", Second / 2, Idle, Second, -2, 0},
+        {"idle running backwards", -Second * 1000, Idle, 1, 1, Max},
+        {"idle far ahead", Second * 1000, Idle, 1, 1, Min},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(UsageFromCounters(c.idleBefore + c.idleGrowth, c.idleBefore,
+                                    Clock + c.interval, Clock, c.processors),
+                  c.usage)
+            << c.what;
+    }
+}
+
+TEST(CpuUsage, CountersFarApartStayDefined) {
+    EXPECT_EQ(UsageFromCounters(std::numeric_limits<int64_t>::min(), Max, 2, 1, 1), Max);
+    EXPECT_EQ(UsageFromCounters(std::numeric_limits<int64_t>::max(), Min, 2, 1, 1), Min);
+    // A clock that wrapped from the top to the bottom is an interval of no length.
+    EXPECT_EQ(UsageFromCounters(Idle + 1, Idle, std::numeric_limits<int64_t>::min(),
+                                std::numeric_limits<int64_t>::max(), 1),
+              0);
+    // Counters of the real magnitude: 30 per cent busy over 0.9 s at 1.3e17.
+    EXPECT_EQ(UsageFromCounters(Idle + 6300000, Idle, Clock + 9000000, Clock, 1), 30);
+}
+
+}  // namespace

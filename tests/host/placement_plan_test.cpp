@@ -1,0 +1,63 @@
+// Where a perched sozu stands, over rectangles of foreground windows and taskbars.
+#include <gtest/gtest.h>
+#include "display/placement_plan.h"
+
+namespace {
+constexpr int32_t Height = 768;
+const ScreenRect BottomBar = {0, 748, 1024, 768};
+}  // namespace
+
+TEST(PlacementPlan, FloorByTaskbarEdge) {
+    const ScreenRect tallBottomBar = {0, 700, 1024, 768};
+    const ScreenRect leftBar = {0, 0, 60, 768};
+    const ScreenRect topBar = {0, 0, 1024, 30};
+    struct Case { uint8_t edge; const ScreenRect* bar; int32_t floor; } cases[] = {
+        {2, &BottomBar, 748},
+        {2, &tallBottomBar, 700},   // read each tick, so a grown bar moves the floor
+        {2, nullptr, Height},       // no taskbar window, or its rectangle unreadable
+        {1, &leftBar, Height},
+        {0, &topBar, Height},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PerchFloor(c.edge, c.bar, Height), c.floor) << int(c.edge);
+    }
+}
+
+TEST(PlacementPlan, PositionBesideCandidate) {
+    struct Case { const char* name; ScreenRect candidate; int32_t floor; int32_t x, y; } cases[] = {
+        {"above the floor", {200, 100, 600, 400}, 748, 152, 352},
+        {"bottom on the floor", {200, 100, 600, 748}, 748, 152, 700},
+        {"reaching below the taskbar", {200, 300, 600, 900}, 748, 152, 700},
+        {"maximised", {0, 0, 1024, 748}, 748, 0 - 48, 700},
+        {"maximised with borders", {-4, -4, 1028, 752}, 748, -52, 700},
+        {"side taskbar: screen bottom", {100, 500, 400, 800}, Height, 52, 720},
+        {"off the top", {100, -300, 400, 20}, 748, 52, -28},
+    };
+    for (const auto& c : cases) {
+        const ScreenPoint p = PerchPosition(c.candidate, c.floor);
+        EXPECT_EQ(p.x, c.x) << c.name;
+        EXPECT_EQ(p.y, c.y) << c.name;
+    }
+}
+
+TEST(PlacementPlan, CandidateWhenTheSozuIsInFront) {
+    int self, target, other, below;
+    struct Case {
+        const char* name;
+        void* foreground; void* perchTarget; bool alive; void* below;
+        void* candidate; void* newTarget;
+    } cases[] = {
+        {"another window in front", &other, &target, true, &below, &other, &target},
+        {"sozu in front, target alive", &self, &target, true, &below, &target, &target},
+        {"sozu in front, target gone", &self, &target, false, &below, &below, &below},
+        {"sozu in front, no target", &self, nullptr, false, &below, &below, &below},
+        {"sozu in front, nothing below", &self, &target, false, nullptr, &self, &self},
+        {"nothing in front", nullptr, &target, true, &below, nullptr, &target},
+    };
+    for (const auto& c : cases) {
+        const PerchChoice choice =
+            ChoosePerchCandidate(c.foreground, &self, c.perchTarget, c.alive, c.below);
+        EXPECT_EQ(choice.candidate, c.candidate) << c.name;
+        EXPECT_EQ(choice.perchTarget, c.newTarget) << c.name;
+    }
+}

@@ -1,0 +1,131 @@
+// Perching beside real windows of known rectangles.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "app/settings.h"
+#include "app/window_win32.h"
+#include "display/placement.h"
+
+namespace {
+
+HWND MakeWindow(const char* title, int left, int top, int right, int bottom, DWORD exStyle = 0) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "PlacementTestWindow";
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    return CreateWindowExA(exStyle, "PlacementTestWindow", title, WS_POPUP, left, top,
+                           right - left, bottom - top, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+RECT RectOf(HWND w) {
+    RECT r = {};
+    GetWindowRect(w, &r);
+    return r;
+}
+
+class PlacementTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AppSettings = {};
+        AboutDialogOpen = 0;
+        ScreenHeight = 768;
+        TaskbarWindow = nullptr;
+        TaskbarEdge = 1;
+        sozu = MakeWindow("sozu", 500, 500, 548, 548, WS_EX_TOOLWINDOW);
+        ASSERT_NE(sozu, nullptr);
+    }
+    void TearDown() override {
+        for (HWND w : {sozu, front, bar}) if (w) DestroyWindow(w);
+        PerchTarget = nullptr;
+        TaskbarWindow = nullptr;
+    }
+    void Front(int l, int t, int r, int b) {
+        front = MakeWindow("front", l, t, r, b);
+        ShowWindow(front, SW_SHOW);
+        SetForegroundWindow(front);
+        Pump();
+        ASSERT_EQ(GetForegroundWindow(), front);
+    }
+    void ExpectSozuAt(int left, int top) {
+        const RECT r = RectOf(sozu);
+        EXPECT_EQ(r.left, left);
+        EXPECT_EQ(r.top, top);
+        EXPECT_EQ(r.right - r.left, 48);
+        EXPECT_EQ(r.bottom - r.top, 48);
+    }
+    HWND sozu = nullptr, front = nullptr, bar = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PlacementTest, PerchesOnTheForegroundWindowsBottomLeftCorner) {
+    Front(200, 150, 600, 450);
+    PerchBesideForeground(sozu);
+    ExpectSozuAt(152, 402);
+    EXPECT_EQ(PerchTarget, front);
+    EXPECT_TRUE(IsWindowVisible(sozu));
+    EXPECT_TRUE(GetWindowLongA(sozu, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(GetForegroundWindow(), front);   // shown without being activated
+}
+
+TEST_F(PlacementTest, StandsOnABottomTaskbarReadEachTick) {
+    bar = MakeWindow("bar", 0, 720, 1024, 768);
+    TaskbarWindow = bar;
+    TaskbarEdge = 2;
+    Front(300, 100, 700, 760);
+    PerchBesideForeground(sozu);
+    ExpectSozuAt(252, 672);
+    MoveWindow(bar, 0, 740, 1024, 28, FALSE);   // the taskbar shrank
+    PerchBesideForeground(sozu);
+    ExpectSozuAt(252, 692);
+}
+
+TEST_F(PlacementTest, WithoutATaskbarTheFloorIsTheScreensBottom) {
+    TaskbarEdge = 2;   // classified as bottom, but the window is gone
+    Front(-4, -4, 1028, 900);
+    PerchBesideForeground(sozu);
+    ExpectSozuAt(-52, 720);
+}
+
+TEST_F(PlacementTest, FreePlacementsAndTheAboutDialogLeaveTheWindowAlone) {
+    Front(200, 150, 600, 450);
+    struct Case { uint8_t mode; int32_t about; } cases[] = {{1, 0}, {2, 0}, {0, 1}};
+    for (const auto& c : cases) {
+        AppSettings.PositionMode = c.mode;
+        AboutDialogOpen = c.about;
+        PerchBesideForeground(sozu);
+        ExpectSozuAt(500, 500);
+        EXPECT_FALSE(IsWindowVisible(sozu));
+    }
+}
+
+TEST_F(PlacementTest, ClickedSozuStaysWithItsWindowWhileItExists) {
+    Front(200, 150, 600, 450);
+    PerchBesideForeground(sozu);
+    SetForegroundWindow(sozu);
+    Pump();
+    if (GetForegroundWindow() != sozu) GTEST_SKIP() << "this desktop would not activate it";
+    MoveWindow(front, 250, 150, 400, 300, FALSE);
+    PerchBesideForeground(sozu);
+    ExpectSozuAt(202, 402);
+    EXPECT_EQ(PerchTarget, front);
+
+    // Its window closed: the next window below the sozu becomes the target.
+    DestroyWindow(front);
+    front = nullptr;
+    SetForegroundWindow(sozu);
+    Pump();
+    HWND below = GetWindow(sozu, GW_HWNDNEXT);
+    PerchBesideForeground(sozu);
+    EXPECT_EQ(PerchTarget, below ? below : sozu);
+}
