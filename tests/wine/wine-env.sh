@@ -45,6 +45,8 @@ start)
     dir=$(cd "$dir" && pwd)
     "$0" stop "$dir"
     home=$dir/home
+    # The last session's run folders and failure pictures stay until a new session starts.
+    rm -rf "$dir"/run.* "$dir"/e2e.* "$dir"/*.failed.png
     # An old server may still be writing its registry as it ends: try again for a moment.
     for _ in $(seq 20); do rm -rf "$home" 2>/dev/null && break; sleep 0.2; done
     mkdir -p "$home"
