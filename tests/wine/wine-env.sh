@@ -4,6 +4,8 @@
 #
 #   wine-env.sh start DIR        start Xvfb, make the prefix; writes DIR/env
 #   wine-env.sh stop DIR         end what start began: wineserver -k for this prefix, Xvfb by pid
+#
+# The session's wineserver is persistent: it lives from `start` to `stop`.
 #   wine-env.sh exec DIR CMD...  run CMD with the session's environment (cwd unchanged)
 #
 # Nothing outside DIR is touched; processes are ended by pid or through this prefix's server.
@@ -12,25 +14,43 @@ cmd=${1:?usage: wine-env.sh start|stop|exec DIR ...}
 dir=${2:?usage: wine-env.sh start|stop|exec DIR ...}
 shift 2
 
-free_display() {
-    local n
+# Starts Xvfb on the first display number that is free, and makes sure it is ours: sessions
+# started at the same moment may pick the same number, and the loser's Xvfb just exits.
+# Prints the number; the pid goes to DIR/xvfb.pid.
+start_xvfb() {
+    local dir=$1 n pid
     for n in $(seq 90 250); do
-        if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then echo $n; return; fi
+        if [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; then continue; fi
+        Xvfb :$n -screen 0 1024x768x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
+        pid=$!
+        for _ in $(seq 100); do
+            kill -0 $pid 2>/dev/null || break
+            if [ -e /tmp/.X11-unix/X$n ] && [ "$(tr -d ' ' </tmp/.X$n-lock 2>/dev/null)" = "$pid" ]
+            then
+                echo $pid >"$dir/xvfb.pid"
+                echo $n
+                return
+            fi
+            sleep 0.1
+        done
+        kill $pid 2>/dev/null || true
     done
-    echo "wine-env: no free X display number" >&2; return 1
+    echo "wine-env: no X display could be started (see $dir/xvfb.log)" >&2
+    return 1
 }
 
 case "$cmd" in
 start)
     mkdir -p "$dir"
     dir=$(cd "$dir" && pwd)
-    [ -f "$dir/env" ] && "$0" stop "$dir" || true
+    "$0" stop "$dir"
     home=$dir/home
-    rm -rf "$home"; mkdir -p "$home"
-    n=$(free_display)
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
-    echo $! >"$dir/xvfb.pid"
-    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+    # The last session's run folders and failure pictures stay until a new session starts.
+    rm -rf "$dir"/run.* "$dir"/e2e.* "$dir"/*.failed.png
+    # An old server may still be writing its registry as it ends: try again for a moment.
+    for _ in $(seq 20); do rm -rf "$home" 2>/dev/null && break; sleep 0.2; done
+    mkdir -p "$home"
+    n=$(start_xvfb "$dir")
     cat >"$dir/env" <<X
 export HOME='$home'
 export WINEPREFIX='$home/.wine'
@@ -46,10 +66,16 @@ ctl.!default { type hw card 0 }
 X
     # shellcheck disable=SC1091
     . "$dir/env"
-    wineboot -i >"$dir/wineboot.log" 2>&1 || true
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
-    wineserver -w 2>/dev/null || true
+    # One server for the whole session: with the default 3 s persistence every test would pay
+    # for a new server and new system processes, and waiting for it to end costs 5 s more.
+    # `stop` (or the next `start` on this DIR) ends it. It must not hold the caller's output.
+    mkdir -p "$WINEPREFIX"
+    wineserver -p </dev/null >/dev/null 2>&1
+    # No .NET or HTML engine: the installers would only be looked for, or offered in a dialog.
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i </dev/null >"$dir/wineboot.log" 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f </dev/null >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f \
+        </dev/null >/dev/null 2>&1
     echo "wine-env: display :$n, prefix $WINEPREFIX"
     ;;
 stop)

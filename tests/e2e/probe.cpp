@@ -1,0 +1,482 @@
+// probe.exe: looks at the running program from inside the same Wine session and answers in
+// `key=value` lines on stdout, so that shell scripts can check what a user would see.
+//
+//   probe.exe SUBCOMMAND [ARGS] [--class C] [--title T] [--title-hex H] [--timeout MS]
+//
+// Window selection (--class/--title, both "Tsutsuri" unless given; an empty value matches any)
+// applies to find, info, post, close, command, key, move, activate and wait-gone. --timeout
+// waits up to MS milliseconds for what the subcommand looks for (default 0: look once);
+// --visible counts only visible windows.
+// Texts in code page 932 are printed twice: as raw bytes (key=...) and as hex (key_hex=...).
+// Exit codes: 0 done, 1 not found (or still there, for wait-gone), 2 bad arguments.
+#include <windows.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitNotFound = 1;
+constexpr int ExitUsage = 2;
+constexpr DWORD PollMs = 50;
+constexpr UINT TextTimeoutMs = 2000;
+constexpr int TextMax = 1024;
+constexpr char DialogClass[] = "#32770";
+constexpr char AboutCaption[] = "Tsutsuri について";
+constexpr char TestWindowClass[] = "TsutsuriProbeWindow";
+
+struct Options {
+    std::string command;
+    std::vector<std::string> args;
+    std::string className = "Tsutsuri";
+    std::string title = "Tsutsuri";
+    DWORD timeoutMs = 0;
+    bool visibleOnly = false;
+    bool topmost = false;
+    DWORD seconds = 0;
+};
+
+// Hex digits as they come ("e6a2" or "E6A2"); an odd or foreign digit gives an empty result.
+std::string FromHex(const std::string& hex) {
+    std::string out;
+    if (hex.size() % 2 != 0) return out;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        char* end = nullptr;
+        const std::string pair = hex.substr(i, 2);
+        const long value = std::strtol(pair.c_str(), &end, 16);
+        if (*end != '\0') return std::string();
+        out.push_back(static_cast<char>(value));
+    }
+    return out;
+}
+
+std::string ToHex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out.push_back(digits[c >> 4]);
+        out.push_back(digits[c & 15]);
+    }
+    return out;
+}
+
+// Control characters would break the one-line-per-key output; the hex form keeps them.
+std::string Printable(const std::string& bytes) {
+    std::string out;
+    for (char c : bytes) {
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else out.push_back(c);
+    }
+    return out;
+}
+
+void PrintText(const char* key, const std::string& text) {
+    std::printf("%s=%s\n%s_hex=%s\n", key, Printable(text).c_str(), key, ToHex(text).c_str());
+}
+
+void PrintHandle(const char* key, HWND window) {
+    std::printf("%s=0x%lx\n", key, static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
+}
+
+void PrintRect(const char* prefix, const RECT& r) {
+    std::printf("%sleft=%ld\n%stop=%ld\n%sright=%ld\n%sbottom=%ld\n%swidth=%ld\n%sheight=%ld\n",
+                prefix, r.left, prefix, r.top, prefix, r.right, prefix, r.bottom, prefix,
+                r.right - r.left, prefix, r.bottom - r.top);
+}
+
+std::string ClassOf(HWND window) {
+    char buffer[256] = {};
+    GetClassNameA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+// Asks the owner for the text with a time limit, so a hung program cannot hang the probe.
+std::string TextOf(HWND window) {
+    char buffer[TextMax] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                             SMTO_ABORTIFHUNG, TextTimeoutMs, &copied)) {
+        return std::string();
+    }
+    return std::string(buffer, copied);
+}
+
+// The title as the window manager keeps it; never waits on the owner.
+std::string TitleOf(HWND window) {
+    char buffer[TextMax] = {};
+    const int n = GetWindowTextA(window, buffer, sizeof buffer);
+    return std::string(buffer, n > 0 ? n : 0);
+}
+
+struct Search {
+    std::string className;
+    std::string title;
+    bool visibleOnly;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
+    Search* s = reinterpret_cast<Search*>(param);
+    if (!s->className.empty() && ClassOf(window) != s->className) return TRUE;
+    if (!s->title.empty() && TitleOf(window) != s->title) return TRUE;
+    if (s->visibleOnly && !IsWindowVisible(window)) return TRUE;
+    s->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> FindAll(const std::string& className, const std::string& title,
+                          bool visibleOnly = false) {
+    Search s{className, title, visibleOnly, {}};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// Polls until at least one match exists or the time is up.
+std::vector<HWND> WaitFor(const std::string& className, const std::string& title, DWORD timeoutMs,
+                          bool visibleOnly = false) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<HWND> found = FindAll(className, title, visibleOnly);
+        if (!found.empty() || GetTickCount() - start >= timeoutMs) return found;
+        Sleep(PollMs);
+    }
+}
+
+HWND FindTarget(const Options& o) {
+    std::vector<HWND> found = WaitFor(o.className, o.title, o.timeoutMs, o.visibleOnly);
+    if (found.empty()) {
+        std::printf("found=0\n");
+        return nullptr;
+    }
+    std::printf("found=1\ncount=%u\n", static_cast<unsigned>(found.size()));
+    PrintHandle("hwnd", found[0]);
+    return found[0];
+}
+
+void PrintRegion(HWND window) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int type = GetWindowRgn(window, region);
+    std::printf("region_type=%d\n", type);   // 0 none, 1 empty, 2 one rectangle, 3 complex
+    if (type != ERROR) {
+        const DWORD size = GetRegionData(region, 0, nullptr);
+        std::vector<char> data(size);
+        RGNDATA* rd = reinterpret_cast<RGNDATA*>(data.data());
+        if (size && GetRegionData(region, size, rd)) {
+            const RECT* rects = reinterpret_cast<const RECT*>(rd->Buffer);
+            long area = 0;
+            std::string list;
+            for (DWORD i = 0; i < rd->rdh.nCount; ++i) {
+                const RECT& r = rects[i];
+                area += (r.right - r.left) * (r.bottom - r.top);
+                char item[64];
+                std::snprintf(item, sizeof item, "%s%ld,%ld,%ld,%ld", i ? " " : "", r.left, r.top,
+                              r.right, r.bottom);
+                list += item;
+            }
+            std::printf("region_count=%lu\nregion_area=%ld\n",
+                        static_cast<unsigned long>(rd->rdh.nCount), area);
+            std::printf("region_bound=%ld,%ld,%ld,%ld\nregion_rects=%s\n", rd->rdh.rcBound.left,
+                        rd->rdh.rcBound.top, rd->rdh.rcBound.right, rd->rdh.rcBound.bottom,
+                        list.c_str());
+        }
+    }
+    DeleteObject(region);
+    HANDLE prop = GetPropA(window, "region");
+    std::printf("region_prop=%d\nregion_prop_value=0x%lx\n", prop ? 1 : 0,
+                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(prop)));
+}
+
+void PrintWindowFacts(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    PrintRect("", r);
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    PrintText("class", ClassOf(window));
+    PrintText("title", TitleOf(window));
+    std::printf("visible=%d\niconic=%d\nenabled=%d\n", IsWindowVisible(window) ? 1 : 0,
+                IsIconic(window) ? 1 : 0, IsWindowEnabled(window) ? 1 : 0);
+    std::printf("style=0x%08lx\nexstyle=0x%08lx\n", static_cast<unsigned long>(style),
+                static_cast<unsigned long>(exStyle));
+    std::printf("popup=%d\ntopmost=%d\ntoolwindow=%d\n", (style & WS_POPUP) ? 1 : 0,
+                (exStyle & WS_EX_TOPMOST) ? 1 : 0, (exStyle & WS_EX_TOOLWINDOW) ? 1 : 0);
+    std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
+    PrintHandle("foreground", GetForegroundWindow());
+    std::printf("is_foreground=%d\n", GetForegroundWindow() == window ? 1 : 0);
+}
+
+// Message names the scripts use; anything else is a number (decimal or 0x...).
+UINT MessageFromName(const std::string& name) {
+    struct Named { const char* name; UINT message; };
+    static const Named table[] = {
+        {"close", WM_CLOSE},       {"command", WM_COMMAND},         {"keydown", WM_KEYDOWN},
+        {"keyup", WM_KEYUP},       {"char", WM_CHAR},               {"timer", WM_TIMER},
+        {"destroy", WM_DESTROY},   {"quit", WM_QUIT},               {"lbuttondown", WM_LBUTTONDOWN},
+        {"lbuttonup", WM_LBUTTONUP}, {"rbuttonup", WM_RBUTTONUP},   {"mousemove", WM_MOUSEMOVE},
+    };
+    for (const Named& n : table) {
+        if (name == n.name) return n.message;
+    }
+    return static_cast<UINT>(std::strtoul(name.c_str(), nullptr, 0));
+}
+
+unsigned long Number(const std::string& text) { return std::strtoul(text.c_str(), nullptr, 0); }
+
+int Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const BOOL ok = PostMessageA(window, message, wParam, lParam);
+    std::printf("posted=%d\n", ok ? 1 : 0);
+    return ok ? ExitOk : ExitNotFound;
+}
+
+// The first non-empty static control: the message text of a message box (its identifier
+// differs between Windows and Wine, so it is found by class).
+std::string StaticTextOf(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (lstrcmpiA(ClassOf(child).c_str(), "Static") != 0) continue;
+        const std::string text = TextOf(child);
+        if (!text.empty()) return text;
+    }
+    return std::string();
+}
+
+void PrintControls(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(child);
+        char key[48];
+        std::snprintf(key, sizeof key, "ctrl_%d_class", id);
+        PrintText(key, ClassOf(child));
+        std::snprintf(key, sizeof key, "ctrl_%d_text", id);
+        PrintText(key, TextOf(child));
+    }
+}
+
+int MessageBoxCommand(const Options& o, bool pressOk) {
+    const std::string caption = o.args.empty() ? o.title : o.args[0];
+    std::vector<HWND> boxes = WaitFor(DialogClass, caption, o.timeoutMs);
+    std::printf("count=%u\n", static_cast<unsigned>(boxes.size()));
+    if (boxes.empty()) return ExitNotFound;
+    HWND box = boxes[0];
+    PrintHandle("hwnd", box);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(box, &pid);
+    std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
+    PrintText("caption", TitleOf(box));
+    PrintText("text", StaticTextOf(box));
+    if (pressOk) {
+        HWND ok = GetDlgItem(box, IDOK);
+        return Post(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    }
+    return ExitOk;
+}
+
+int DialogCommand(const Options& o, const std::string& caption) {
+    std::vector<HWND> dialogs = WaitFor(DialogClass, caption, o.timeoutMs);
+    std::printf("count=%u\n", static_cast<unsigned>(dialogs.size()));
+    if (dialogs.empty()) return ExitNotFound;
+    HWND dialog = dialogs[0];
+    PrintHandle("hwnd", dialog);
+    PrintText("caption", TitleOf(dialog));
+    RECT r = {};
+    GetWindowRect(dialog, &r);
+    PrintRect("", r);
+    for (int id : {1002, 1003}) {
+        char key[16];
+        std::snprintf(key, sizeof key, "text%d", id);
+        PrintText(key, TextOf(GetDlgItem(dialog, id)));
+    }
+    PrintControls(dialog);
+    return ExitOk;
+}
+
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    if (message == WM_TIMER) {
+        DestroyWindow(window);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// An ordinary framed window at a chosen place, for the program to perch beside. It stays
+// until it is closed (WM_CLOSE), its time runs out (--seconds) or its process is ended.
+int TestWindowCommand(const Options& o) {
+    if (o.args.size() < 5) return ExitUsage;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = TestWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = TestWindowClass;
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(o.topmost ? WS_EX_TOPMOST : 0, TestWindowClass,
+                                  o.args[4].c_str(), WS_OVERLAPPEDWINDOW,
+                                  static_cast<int>(Number(o.args[0])),
+                                  static_cast<int>(Number(o.args[1])),
+                                  static_cast<int>(Number(o.args[2])),
+                                  static_cast<int>(Number(o.args[3])), nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    if (!window) return ExitNotFound;
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    SetForegroundWindow(window);
+    if (o.seconds) SetTimer(window, 1, o.seconds * 1000, nullptr);
+    PrintHandle("hwnd", window);
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return ExitOk;
+}
+
+void PrintWindowSummary(const char* prefix, HWND window) {
+    std::string key = std::string(prefix) + "hwnd";
+    PrintHandle(key.c_str(), window);
+    if (!window) return;
+    RECT r = {};
+    GetWindowRect(window, &r);
+    PrintRect(prefix, r);
+    PrintText((std::string(prefix) + "class").c_str(), ClassOf(window));
+    PrintText((std::string(prefix) + "title").c_str(), TitleOf(window));
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: probe.exe find|info|wait-gone|close|command ID|key VK|post MSG [W [L]]\n"
+                 "       | move L T W H | activate | msgbox [CAPTION] | msgbox-ok [CAPTION]\n"
+                 "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--seconds N]\n"
+                 "       | foreground | tray | screen | windows\n"
+                 "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible]\n");
+    return ExitUsage;
+}
+
+bool ParseOptions(int argc, char** argv, Options& o) {
+    if (argc < 2) return false;
+    o.command = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == "--class" && hasValue) o.className = argv[++i];
+        else if (a == "--title" && hasValue) o.title = argv[++i];
+        else if (a == "--title-hex" && hasValue) o.title = FromHex(argv[++i]);
+        else if (a == "--timeout" && hasValue) o.timeoutMs = Number(argv[++i]);
+        else if (a == "--seconds" && hasValue) o.seconds = Number(argv[++i]);
+        else if (a == "--topmost") o.topmost = true;
+        else if (a == "--visible") o.visibleOnly = true;
+        else if (a.rfind("hex:", 0) == 0) o.args.push_back(FromHex(a.substr(4)));
+        else o.args.push_back(a);
+    }
+    return true;
+}
+
+int Run(const Options& o) {
+    const std::string& c = o.command;
+    if (c == "msgbox") return MessageBoxCommand(o, false);
+    if (c == "msgbox-ok") return MessageBoxCommand(o, true);
+    if (c == "about") return DialogCommand(o, AboutCaption);
+    if (c == "dialog") return o.args.empty() ? ExitUsage : DialogCommand(o, o.args[0]);
+    if (c == "testwin") return TestWindowCommand(o);
+    if (c == "foreground") {
+        PrintWindowSummary("", GetForegroundWindow());
+        return ExitOk;
+    }
+    if (c == "tray") {
+        HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+        PrintWindowSummary("", tray);
+        return tray ? ExitOk : ExitNotFound;
+    }
+    if (c == "screen") {
+        RECT work = {};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        std::printf("width=%d\nheight=%d\n", GetSystemMetrics(SM_CXSCREEN),
+                    GetSystemMetrics(SM_CYSCREEN));
+        PrintRect("work_", work);
+        return ExitOk;
+    }
+    if (c == "windows") {   // every visible top-level window, front to back
+        int i = 0;
+        for (HWND w : FindAll("", "")) {
+            if (!IsWindowVisible(w)) continue;
+            char prefix[16];
+            std::snprintf(prefix, sizeof prefix, "w%d_", i++);
+            PrintWindowSummary(prefix, w);
+        }
+        std::printf("count=%d\n", i);
+        return ExitOk;
+    }
+    if (c == "wait-gone") {
+        const DWORD start = GetTickCount();
+        while (!FindAll(o.className, o.title).empty()) {
+            if (GetTickCount() - start >= o.timeoutMs) {
+                std::printf("gone=0\n");
+                return ExitNotFound;
+            }
+            Sleep(PollMs);
+        }
+        std::printf("gone=1\n");
+        return ExitOk;
+    }
+
+    static const char* const windowCommands[] = {"find", "info", "close", "command", "key",
+                                                 "post", "move", "activate"};
+    bool known = false;
+    for (const char* name : windowCommands) known = known || c == name;
+    if (!known) return Usage();
+    HWND window = FindTarget(o);
+    if (!window) return ExitNotFound;
+    if (c == "find") return ExitOk;
+    if (c == "info") {
+        PrintWindowFacts(window);
+        PrintRegion(window);
+        return ExitOk;
+    }
+    if (c == "close") return Post(window, WM_CLOSE, 0, 0);
+    if (c == "command" && o.args.size() == 1) {
+        return Post(window, WM_COMMAND, static_cast<WPARAM>(Number(o.args[0])), 0);
+    }
+    if (c == "key" && o.args.size() == 1) {
+        // Repeat count 1 in the low word of lParam, as a real key press carries.
+        return Post(window, WM_KEYDOWN, static_cast<WPARAM>(Number(o.args[0])), 1);
+    }
+    if (c == "post" && !o.args.empty()) {
+        const WPARAM w = o.args.size() > 1 ? static_cast<WPARAM>(Number(o.args[1])) : 0;
+        const LPARAM l = o.args.size() > 2 ? static_cast<LPARAM>(Number(o.args[2])) : 0;
+        return Post(window, MessageFromName(o.args[0]), w, l);
+    }
+    if (c == "move" && o.args.size() == 4) {
+        const BOOL ok = SetWindowPos(window, nullptr, static_cast<int>(Number(o.args[0])),
+                                     static_cast<int>(Number(o.args[1])),
+                                     static_cast<int>(Number(o.args[2])),
+                                     static_cast<int>(Number(o.args[3])),
+                                     SWP_NOZORDER | SWP_NOACTIVATE);
+        std::printf("moved=%d\n", ok ? 1 : 0);
+        return ok ? ExitOk : ExitNotFound;
+    }
+    if (c == "activate") {
+        const BOOL ok = SetForegroundWindow(window);
+        std::printf("activated=%d\n", ok ? 1 : 0);
+        return ok ? ExitOk : ExitNotFound;
+    }
+    return Usage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!ParseOptions(argc, argv, o)) return Usage();
+    const int code = Run(o);
+    std::fflush(stdout);
+    return code;
+}

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Runs Tsutsuri under Wine: tools/run.sh EXE RUNDIR (what `make run` does).
+#
+# - The Wine prefix is private, kept next to EXE (run-wine/), made on the first run (about
+#   15 s) and reused afterwards; its desktop is the "shell" desktop of 1024x768 with a
+#   taskbar and a notification area.
+# - RUNDIR is the program's current directory: its settings file tsutsurin.ini lands there.
+# - With DISPLAY set, the desktop opens as a window there. Without one, a private Xvfb
+#   screen is used and a screenshot of it is written to RUNDIR/screen.png every 2 s.
+# - Ctrl-C ends the program and everything this script started; so does the program's end.
+# The exit status is the program's exit code (or 130 after Ctrl-C).
+set -euo pipefail
+exe=${1:?usage: run.sh EXE RUNDIR}
+rundir=${2:?usage: run.sh EXE RUNDIR}
+[ -f "$exe" ] || { echo "run.sh: no program at $exe" >&2; exit 2; }
+exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
+mkdir -p "$rundir"
+rundir=$(cd "$rundir" && pwd)
+state=$(dirname "$exe")/run-wine
+mkdir -p "$state"
+
+readonly ScreenWidth=1024 ScreenHeight=768 ShotSeconds=2
+xvfb_pid=""
+shots_pid=""
+prog_pid=""
+
+cleanup() {
+    trap - INT TERM EXIT
+    [ -n "$shots_pid" ] && kill "$shots_pid" 2>/dev/null
+    # This prefix's processes only (the program, its desktop): its own server ends them.
+    if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
+    [ -n "$prog_pid" ] && wait "$prog_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    return 0
+}
+interrupted() {
+    echo
+    echo "run.sh: stopping"
+    cleanup
+    exit 130
+}
+trap interrupted INT TERM
+trap cleanup EXIT
+
+# A private X screen on the first free display number that really becomes ours.
+start_xvfb() {
+    local n pid
+    for n in $(seq 90 250); do
+        if [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; then continue; fi
+        Xvfb :$n -screen 0 ${ScreenWidth}x${ScreenHeight}x24 -nolisten tcp \
+            </dev/null >"$state/xvfb.log" 2>&1 &
+        pid=$!
+        for _ in $(seq 100); do
+            kill -0 $pid 2>/dev/null || break
+            if [ -e /tmp/.X11-unix/X$n ] && [ "$(tr -d ' ' </tmp/.X$n-lock 2>/dev/null)" = "$pid" ]
+            then
+                xvfb_pid=$pid
+                export DISPLAY=:$n
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill $pid 2>/dev/null || true
+    done
+    echo "run.sh: no X display could be started (see $state/xvfb.log)" >&2
+    return 1
+}
+
+headless=0
+if [ -z "${DISPLAY:-}" ]; then
+    headless=1
+    start_xvfb
+fi
+
+export HOME=$state/home
+export WINEPREFIX=$HOME/.wine
+export WINEDEBUG=${WINEDEBUG:--all}
+export LANG=ja_JP.UTF-8      # Wine's ANSI code page 932: the Japanese texts show right
+mkdir -p "$HOME"
+if [ $headless = 1 ]; then
+    # No sound card on a headless machine: ALSA's null device still lets DirectSound start.
+    echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
+else
+    rm -f "$HOME/.asoundrc"
+fi
+
+if [ ! -f "$state/prefix-ready" ]; then
+    echo "run.sh: making the Wine prefix $WINEPREFIX (once)"
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i </dev/null >"$state/wineboot.log" 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f </dev/null >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell \
+        /d ${ScreenWidth}x${ScreenHeight} /f </dev/null >/dev/null 2>&1
+    touch "$state/prefix-ready"
+fi
+
+(cd "$rundir" && exec wine "$exe") </dev/null &
+prog_pid=$!
+echo "run.sh: Tsutsuri runs in $rundir (settings: $rundir/tsutsurin.ini); Ctrl-C ends it"
+if [ $headless = 1 ]; then
+    shot=$rundir/screen.png
+    (
+        while :; do
+            sleep $ShotSeconds
+            # Written aside and renamed, so a reader never sees half a picture.
+            import -window root "$rundir/.screen.tmp.png" 2>/dev/null &&
+                mv -f "$rundir/.screen.tmp.png" "$shot"
+        done
+    ) </dev/null >/dev/null 2>&1 &
+    shots_pid=$!
+    echo "run.sh: no DISPLAY: private screen $DISPLAY, a screenshot every ${ShotSeconds} s: $shot"
+    echo "run.sh: to look inside: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX HOME=$HOME"
+fi
+
+set +e
+wait "$prog_pid"
+code=$?
+set -e
+prog_pid=""
+echo "run.sh: Tsutsuri ended with exit code $code"
+exit $code
