@@ -2,7 +2,8 @@
 # What the resting sozu looks like on the desktop: left of the stream the window shows
 # exactly frame 0 of the artwork, clipped to that frame's shape (the desktop shows through
 # elsewhere); the stream column shows the thinnest stream cell over the frame, in one of its
-# two shimmer phases, and successive paints alternate between them.
+# two shimmer phases, and successive paints alternate between them. With the meters switched
+# on, their case and bars stand over the post.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/pictures.sh"
 e2e_begin
@@ -87,6 +88,58 @@ for ((i = 0; i < 8; i++)); do
 done
 [ -n "${seen[0]:-}" ] && [ -n "${seen[1]:-}" ] ||
     e2e_fail "the stream does not shimmer: phases seen ${!seen[*]}"
+
+# Both meters switched on from the menu: the case and the two narrow bars stand over the
+# post (x 18 to 23, y 21 to 45), drawn from the standard band of the meter strip (rows 50
+# to 74). The summed level stays 0, so the cumulative bar sinks to nothing within 25 paints
+# and columns 21 to 23 show the empty case; the instantaneous bar (columns 18 to 20) is the
+# case's top rows over the bar's top rows moved down by its gap, whatever the CPU usage.
+# Everything else left of the stream is still the frame.
+e2e_probe command 40033 >/dev/null   # instantaneous meter
+e2e_probe command 40049 >/dev/null   # cumulative meter
+e2e_pixels "$E2E_RES_DIR/meter_strip.bmp" >"$work/strip.txt"
+meter_check() {   # prints: frame pixels that differ, cumulative pixels that differ, bar gap
+    awk -v s=$StreamLeft '
+        FILENAME == ARGV[1] { strip[$1 "," $2] = $3; next }
+        FILENAME == ARGV[2] { frame[$1 "," $2] = $3; next }
+        { win[$1 "," $2] = $3 }
+        END {
+            band = 50
+            for (y = 0; y < 48; y++) for (x = 0; x < s; x++) {
+                k = x "," y
+                if (frame[k] == "000000") continue
+                meter = (x >= 18 && x < 24 && y >= 21 && y < 46)
+                if (!meter && win[k] != frame[k]) off++
+                if (meter && x >= 21 && win[k] != strip[(x - 18) "," (band + y - 21)]) cum++
+            }
+            gap = -1
+            for (g = 0; g <= 25 && gap < 0; g++) {
+                ok = 1
+                for (x = 18; x < 21 && ok; x++) for (y = 21; y < 46 && ok; y++) {
+                    if (y < 21 + g) want = strip[(x - 18) "," (band + y - 21)]
+                    else want = strip[(6 + x - 18) "," (band + y - 21 - g)]
+                    if (frame[x "," y] != "000000" && win[x "," y] != want) ok = 0
+                }
+                if (ok) gap = g
+            }
+            print off + 0, cum + 0, gap
+        }' "$work/strip.txt" "$work/frame.txt" "$1"
+}
+for ((i = 0; i < 40; i++)); do
+    e2e_screenshot "$work/meters.png"
+    e2e_crop "$work/meters.png" "$work/meters-win.png"
+    e2e_pixels "$work/meters-win.png" >"$work/meters.txt"
+    read -r off cum gap <<<"$(meter_check "$work/meters.txt")"
+    [ "$off" = 0 ] && [ "$cum" = 0 ] && [ "$gap" != -1 ] && break
+    e2e_ticks 2
+done
+e2e_log "meters: capture $i, frame pixels off $off, cumulative pixels off $cum, gap $gap"
+e2e_expect_eq "frame pixels left of the stream that differ, meters shown" 0 "$off"
+e2e_expect_eq "cumulative meter pixels that are not the empty case" 0 "$cum"
+e2e_expect_ne "the instantaneous meter shows a bar over its case" -1 "$gap"
+ini=$E2E_DIR/tsutsurin.ini
+e2e_expect_eq "mem_rel saved by the command" 1 "$(e2e_ini_get "$ini" Runsts mem_rel)"
+e2e_expect_eq "mem_sum saved by the command" 1 "$(e2e_ini_get "$ini" Runsts mem_sum)"
 
 e2e_require "ends on WM_CLOSE" e2e_stop
 e2e_finish
