@@ -215,10 +215,19 @@ std::string RegionRects(HWND window) {
     return list;
 }
 
+// The mouse buttons held down, desktop-wide: 1 left, 2 right, 4 middle.
+int MouseButtons() {
+    int buttons = 0;
+    if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) buttons |= 1;
+    if (GetAsyncKeyState(VK_RBUTTON) & 0x8000) buttons |= 2;
+    if (GetAsyncKeyState(VK_MBUTTON) & 0x8000) buttons |= 4;
+    return buttons;
+}
+
 // Watches the main window for --timeout ms from the moment it first exists (waiting up to
-// a minute for it) and prints every change of its position, visibility or region, in order,
-// with the time since the window was first seen: s<i>_ms, s<i>_left, s<i>_top, s<i>_visible,
-// s<i>_rects. A separate probe run per sample would take longer than one frame of the sozu
+// a minute for it) and prints every change of its position, visibility or region, or of the
+// mouse buttons, in order, with the time since the window was first seen: s<i>_ms,
+// s<i>_left, s<i>_top, s<i>_visible, s<i>_buttons, s<i>_rects. A separate probe run per sample would take longer than one frame of the sozu
 // lasts; this one polls every millisecond. "watching=1" is printed first, so a script can
 // start the program only once the watch is ready; every state is flushed as it comes. The
 // watch also ends when the window is gone.
@@ -247,16 +256,18 @@ int WatchCommand(const Options& o) {
             RECT r = {};
             GetWindowRect(window, &r);
             const int visible = IsWindowVisible(window) ? 1 : 0;
+            const int buttons = MouseButtons();
             const std::string rects = RegionRects(window);
             char head[96];
-            std::snprintf(head, sizeof head, "%ld %ld %d ", r.left, r.top, visible);
+            std::snprintf(head, sizeof head, "%ld %ld %d %d ", r.left, r.top, visible, buttons);
             const std::string state = head + rects;
             if (state != last) {
                 last = state;
                 std::printf("s%d_ms=%lu\ns%d_left=%ld\ns%d_top=%ld\ns%d_visible=%d\n"
-                            "s%d_rects=%s\n",
+                            "s%d_buttons=%d\ns%d_rects=%s\n",
                             count, static_cast<unsigned long>(GetTickCount() - start), count,
-                            r.left, count, r.top, count, visible, count, rects.c_str());
+                            r.left, count, r.top, count, visible, count, buttons, count,
+                            rects.c_str());
                 ++count;
                 std::fflush(stdout);
             }
