@@ -37,6 +37,12 @@ e2e_begin() {
     . "$TSUTSURI_WINE_STATE/env"
     E2E_NAME=$(basename "$0" .sh)
     trap e2e_cleanup EXIT
+    # A copy left over by an earlier test would hold the single-instance mutex and answer
+    # for the window this test starts.
+    if e2e_probe find >/dev/null; then
+        e2e_log "a copy of the program was already running; killing the prefix"
+        e2e_kill_all
+    fi
 }
 
 # ---- probe.exe -------------------------------------------------------------------------

@@ -391,10 +391,19 @@ int Run(const Options& o) {
         PrintWindowSummary("", GetForegroundWindow());
         return ExitOk;
     }
-    if (c == "tray") {
+    if (c == "tray") {   // the taskbar, and its child windows (buttons, notification area)
         HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
         PrintWindowSummary("", tray);
-        return tray ? ExitOk : ExitNotFound;
+        if (!tray) return ExitNotFound;
+        int i = 0;
+        for (HWND child = GetWindow(tray, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(child)) continue;
+            char prefix[24];
+            std::snprintf(prefix, sizeof prefix, "child%d_", i++);
+            PrintWindowSummary(prefix, child);
+        }
+        std::printf("children=%d\n", i);
+        return ExitOk;
     }
     if (c == "screen") {
         RECT work = {};
