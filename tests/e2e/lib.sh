@@ -172,8 +172,11 @@ e2e_kill_all() {
     wineserver -w 2>/dev/null || true
     local pid
     for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
-    # A killed server means a new one: make it persistent again, as the session started it.
+    # A killed server means a new one: make it persistent again, as the session started it,
+    # and bring the desktop back.
     wineserver -p </dev/null >/dev/null 2>&1 || true
+    "$E2E_LIB_DIR/desktop.sh" "$TSUTSURI_WINE_STATE" "$TSUTSURI_PROBE" ||
+        e2e_log "the desktop did not come back"
 }
 
 e2e_cleanup() {

@@ -36,6 +36,7 @@ struct Options {
     DWORD timeoutMs = 0;
     bool visibleOnly = false;
     bool topmost = false;
+    bool hidden = false;
     DWORD seconds = 0;
 };
 
@@ -309,6 +310,7 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // An ordinary framed window at a chosen place, for the program to perch beside. It stays
 // until it is closed (WM_CLOSE), its time runs out (--seconds) or its process is ended.
+// A hidden one (--hidden) only keeps the desktop process alive.
 int TestWindowCommand(const Options& o) {
     if (o.args.size() < 5) return ExitUsage;
     WNDCLASSA wc = {};
@@ -326,9 +328,11 @@ int TestWindowCommand(const Options& o) {
                                   static_cast<int>(Number(o.args[3])), nullptr, nullptr,
                                   wc.hInstance, nullptr);
     if (!window) return ExitNotFound;
-    ShowWindow(window, SW_SHOWNORMAL);
-    UpdateWindow(window);
-    SetForegroundWindow(window);
+    if (!o.hidden) {
+        ShowWindow(window, SW_SHOWNORMAL);
+        UpdateWindow(window);
+        SetForegroundWindow(window);
+    }
     if (o.seconds) SetTimer(window, 1, o.seconds * 1000, nullptr);
     PrintHandle("hwnd", window);
     std::fflush(stdout);
@@ -355,7 +359,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: probe.exe find|info|wait-gone|close|command ID|key VK|post MSG [W [L]]\n"
                  "       | move L T W H | activate | msgbox [CAPTION] | msgbox-ok [CAPTION]\n"
-                 "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--seconds N]\n"
+                 "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--seconds N]\n"
                  "       | foreground | tray | screen | windows\n"
                  "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible]\n");
     return ExitUsage;
@@ -374,6 +378,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         else if (a == "--seconds" && hasValue) o.seconds = Number(argv[++i]);
         else if (a == "--topmost") o.topmost = true;
         else if (a == "--visible") o.visibleOnly = true;
+        else if (a == "--hidden") o.hidden = true;
         else if (a.rfind("hex:", 0) == 0) o.args.push_back(FromHex(a.substr(4)));
         else o.args.push_back(a);
     }
