@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for end-to-end tests: the real tsutsuri.exe on the Wine session's desktop, looked at
 # from the inside with probe.exe and from the outside through the X screen.
 #

@@ -26,7 +26,7 @@ e2e_probe_read info "${win[@]}"
 e2e_expect_eq "dragged by (100, 100)" "200 200" "${PROBE[left]} ${PROBE[top]}"
 
 # The close box at the caption's right end.
-e2e_click $((PROBE[right] - 10)) $((PROBE[top] + 10))
+e2e_click $((${PROBE[right]} - 10)) $((${PROBE[top]} + 10))
 e2e_probe_read wait-gone "${win[@]}" --timeout 5000
 e2e_expect_eq "closed by a click on its close box" 1 "${PROBE[gone]}"
 e2e_finish
