@@ -37,6 +37,7 @@ struct Options {
     bool visibleOnly = false;
     bool topmost = false;
     bool hidden = false;
+    bool shaped = false;
     DWORD seconds = 0;
 };
 
@@ -310,7 +311,8 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // An ordinary framed window at a chosen place, for the program to perch beside. It stays
 // until it is closed (WM_CLOSE), its time runs out (--seconds) or its process is ended.
-// A hidden one (--hidden) only keeps the desktop process alive.
+// A hidden one (--hidden) only keeps the desktop process alive; --shaped gives it an
+// elliptic window region.
 int TestWindowCommand(const Options& o) {
     if (o.args.size() < 5) return ExitUsage;
     WNDCLASSA wc = {};
@@ -328,6 +330,15 @@ int TestWindowCommand(const Options& o) {
                                   static_cast<int>(Number(o.args[3])), nullptr, nullptr,
                                   wc.hInstance, nullptr);
     if (!window) return ExitNotFound;
+    if (o.shaped) {
+        // A window-relative ellipse, kept also as the property "region", the way the
+        // program marks the shape in force: lets the rig check its own region reading.
+        RECT r = {};
+        GetWindowRect(window, &r);
+        HRGN shape = CreateEllipticRgn(0, 0, r.right - r.left, r.bottom - r.top);
+        SetWindowRgn(window, shape, TRUE);
+        SetPropA(window, "region", shape);
+    }
     if (!o.hidden) {
         ShowWindow(window, SW_SHOWNORMAL);
         UpdateWindow(window);
@@ -359,7 +370,8 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: probe.exe find|info|wait-gone|close|command ID|key VK|post MSG [W [L]]\n"
                  "       | move L T W H | activate | msgbox [CAPTION] | msgbox-ok [CAPTION]\n"
-                 "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--seconds N]\n"
+                 "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--shaped]\n"
+                 "         [--seconds N]\n"
                  "       | foreground | tray | screen | windows\n"
                  "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible]\n");
     return ExitUsage;
@@ -379,6 +391,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         else if (a == "--topmost") o.topmost = true;
         else if (a == "--visible") o.visibleOnly = true;
         else if (a == "--hidden") o.hidden = true;
+        else if (a == "--shaped") o.shaped = true;
         else if (a.rfind("hex:", 0) == 0) o.args.push_back(FromHex(a.substr(4)));
         else o.args.push_back(a);
     }
