@@ -1,9 +1,18 @@
 // The entry point: one copy at a time, resources, the window, the message loop.
 #include <windows.h>
 #include <mmsystem.h>
-#include "app/window_win32.h"
+#include "app/commands.h"
+#include "app/hooks.h"
+#include "app/settings.h"
 #include "app/taskbar.h"
+#include "app/tray.h"
+#include "app/window_win32.h"
+#include "cpu/cpu.h"
+#include "display/paint.h"
+#include "display/region.h"
 #include "res/resource.h"
+#include "sim/sim.h"
+#include "sound/effects.h"
 
 namespace {
 
@@ -28,6 +37,7 @@ void LoadGraphics() {
     CursorLadlePouring = LoadCursorA(Instance, MAKEINTRESOURCEA(IDCUR_LADLE_POURING));
     for (int i = 0; i < FrameCount; ++i) {
         FrameBitmaps[i] = LoadBitmapResource(IDB_FRAME_FIRST + i);
+        FrameRegions[i] = BuildFrameRegion(i, FrameBitmaps[i]);
     }
     StreamSheet = LoadBitmapResource(IDB_STREAM_SHEET);
     StreamMask = LoadBitmapResource(IDB_STREAM_MASK);
@@ -45,6 +55,32 @@ bool RegisterMainClass() {
     return RegisterClassA(&wc) != 0;
 }
 
+void ConnectPlatform() {
+    Platform.sampleCpuUsage = SampleCpuUsage;
+    Platform.trayModify = TrayModify;
+    Platform.playSoundEffect = PlaySoundEffect;
+    Platform.applyFrameRegion = ApplyFrameRegion;
+}
+
+// Where the window starts out, by placement: perched windows jump beside the foreground
+// window on the first tick; always-on-top windows are topmost from the first moment.
+void PrepareFirstPlacement() {
+    switch (AppSettings.PositionMode) {
+    case 0: {
+        RECT r = {};
+        if (!GetWindowRect(PerchTarget, &r)) r = {};
+        AppSettings.WindowPos.left = r.right;
+        AppSettings.WindowPos.top = r.top;
+        break;
+    }
+    case 2:
+        SetWindowPos(MainWindow, HWND_TOPMOST, 0, 0, WindowSize, WindowSize, SWP_NOMOVE);
+        break;
+    default:
+        break;
+    }
+}
+
 void FindTaskbar() {
     TaskbarWindow = FindWindowA("Shell_TrayWnd", nullptr);
     RECT r = {};
@@ -55,6 +91,7 @@ void FindTaskbar() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    ConnectPlatform();
     Instance = instance;
     HANDLE mutex = CreateMutexA(nullptr, FALSE, InstanceMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -66,17 +103,27 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!MainMenu) return MenuMissingExitCode;
     PopupMenu = GetSubMenu(MainMenu, 0);
     LoadGraphics();
+    DetectOsFamily();
+    SettingsFileIo(SettingsLoad);
+    SeedRandom(timeGetTime());
 
     if (!RegisterMainClass()) return 0;
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - WindowSize) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - WindowSize) / 2;
     MainWindow = CreateWindowExA(WS_EX_TOOLWINDOW, WindowClassName, WindowClassName, WS_POPUP,
-                                 left, top, WindowSize, WindowSize, nullptr, nullptr, Instance,
-                                 nullptr);
+                                 AppSettings.WindowPos.left, AppSettings.WindowPos.top,
+                                 WindowSize, WindowSize, nullptr, nullptr, Instance, nullptr);
     if (!MainWindow) return 0;
 
+    CheckCpuMonitor();
+    InitDrops();
+    AddTrayIcon(MainWindow);
+    ApplySettings(MainWindow);
     ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
     FindTaskbar();
+    PrepareFirstPlacement();
+    // The first picture is a tip already under way (frame 3, with that frame's shape), shown
+    // with the idle cursor.
+    TipStep(true, MainWindow);
+    ClickTip = 0;
     Sleep(0);
     ShowWindow(MainWindow, SW_SHOWNORMAL);
     UpdateWindow(MainWindow);

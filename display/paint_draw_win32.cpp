@@ -35,7 +35,8 @@ void DrawPaintPlan(HDC target, HDC memory, const PaintPlan& plan, const PaintBit
         }
         BitBlt(target, b.dstX, b.dstY, b.width, b.height, memory, b.srcX, b.srcY, b.rop);
     }
-    // Hand the context its own bitmap back, so that ours can be deleted at shutdown.
+    // Hand the context its own bitmap back: a bitmap sits in one context at a time, and ours
+    // must stay free for the next paint and for deletion at shutdown.
     if (original) SelectObject(memory, original);
 }
 

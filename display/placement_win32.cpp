@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr uint8_t PositionPerched = 0;
+
 bool ReadRect(HWND window, ScreenRect& out) {
     RECT r;
     if (!window || !GetWindowRect(window, &r)) return false;
@@ -24,7 +26,7 @@ int32_t CurrentFloor() {
 }  // namespace
 
 void PerchBesideForeground(HWND window) {
-    if (AppSettings.PositionMode != 0 || AboutDialogOpen == 1) return;
+    if (AppSettings.PositionMode != PositionPerched || AboutDialogOpen == 1) return;
     ScreenRect own;
     if (!ReadRect(window, own)) return;
     ScreenPoint planned = {own.left, own.top};

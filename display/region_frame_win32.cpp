@@ -1,15 +1,9 @@
 // The outline of a numbered frame from the shape-mask table, and the per-step swap.
 #include "display/region.h"
+#include "display/frame_masks.h"
 #include "display/region_build_win32.h"
 #include "app/window_win32.h"
 #include "sim/sim.h"
-#if __has_include("display/frame_masks.h")
-#include "display/frame_masks.h"
-#else
-// Until the generated table is in the tree, its declaration as the generator writes it.
-constexpr int FrameMaskSide = 48;
-extern const uint8_t FrameShapeMasks[9 * 48 * 48];
-#endif
 
 HRGN BuildFrameRegion(int frame, HBITMAP bitmap) {
     if (!bitmap || frame < 0 || frame >= FrameCount) return nullptr;

@@ -1,6 +1,7 @@
 #include "display/region_scan.h"
 #include "display/region.h"
 
+// Portable so that the core can read which frame's outline the window wears.
 int32_t AppliedFrame = 0;
 
 namespace {

@@ -1,6 +1,7 @@
 // The five numbered sound effects and the two running-water loops, over the simple player or
 // the DirectSound engine as SoundMode says.
 #pragma once
+#include <climits>
 #include <cstdint>
 #include "app/state.h"
 
@@ -11,10 +12,26 @@ enum SoundEffect : int { SoundStrike = 0, SoundEcho = 1, SoundSpill = 2, SoundWa
 constexpr int VolumeLevelCount = 4;
 extern const int32_t VolumeTable[VolumeLevelCount];
 
-// 0 when the engine runs with all five sounds loaded, 1 otherwise.
+// The "WAVE" resource of each effect, by index.
+extern const int32_t SoundResourceIds[SoundEffectCount];
+
+// The two water loops' bookkeeping, [0] for sound 3 and [1] for sound 4: the volume last sent
+// and the modulations since the last change of pan (0 to 11).
+constexpr int WaterSoundCount = 2;
+extern int32_t WaterVolumeCache[WaterSoundCount];
+extern int32_t WaterPanCounter[WaterSoundCount];
+// No volume is ever this, so a cache holding it makes the next modulation send its volume.
+constexpr int32_t WaterVolumeUnsent = INT32_MIN;
+
+// 0 when the engine runs with all five sounds loaded, 1 otherwise. Every attempt forgets the
+// volumes sent to the water loops, whose new buffers start at full volume.
 int StartSoundEngine(WindowHandle window);
 int PlaySoundEffect(int index);
 void ModulateWaterSound(int index);
+
+// The simple player for SoundMode 1: the Win32 build plays the "WAVE" resource with
+// PlayWaveResource; host tests link a recorder.
+int PlaySimpleSound(int resourceId);
 
 #ifdef _WIN32
 #include <windows.h>

@@ -40,3 +40,39 @@ int32_t SetGlobalFocus(int32_t flag);
 // WriteSupportInfo (sound/supinfo.h) is the table's last entry.
 
 }  // namespace SoundEngine
+
+// The 27 operations as published entry points, in their fixed order; entry 0 answers the
+// interface version.
+struct SoundEngineTable {
+    int32_t (*GetVersion)();
+    int32_t (*Init)(WindowHandle, uint32_t, uint32_t, uint32_t, uint32_t);
+    void (*Shutdown)();
+    int32_t (*LoadSample)(uint32_t, const char*);
+    void (*FreeSample)(uint32_t);
+    void (*FreeAllSamples)();
+    int32_t (*OpenStream)(const char*, uint32_t);
+    void (*CloseStream)();
+    int32_t (*PlaySample)(uint32_t, int32_t);
+    int32_t (*StopSample)(uint32_t);
+    int32_t (*RewindSample)(uint32_t);
+    int32_t (*PlayStream)(int32_t);
+    int32_t (*PauseStream)();
+    int32_t (*StopStream)();
+    int32_t (*GetPan)(uint32_t);
+    int32_t (*SetPan)(uint32_t, int32_t);
+    uint32_t (*GetFrequency)(uint32_t);
+    int32_t (*SetFrequency)(uint32_t, uint32_t);
+    int32_t (*GetVolume)(uint32_t);
+    int32_t (*SetVolume)(uint32_t, int32_t);
+    int32_t (*GetMasterVolume)();
+    int32_t (*SetMasterVolume)(int32_t);
+    int32_t (*GetPositionMs)(uint32_t);
+    int32_t (*SetPositionMs)(uint32_t, int32_t);
+    int32_t (*GetLengthMs)(uint32_t);
+    int32_t (*SetGlobalFocus)(int32_t);
+    void (*WriteSupportInfo)(const char*, ...);
+};
+constexpr int SoundEngineEntryCount = 27;
+static_assert(sizeof(SoundEngineTable) == SoundEngineEntryCount * sizeof(void (*)()),
+              "the table is a plain array of entry points");
+extern const SoundEngineTable SoundEngineEntries;

@@ -4,13 +4,15 @@
 source "$(dirname "$0")/lib.sh"
 e2e_begin
 
-# Where a fresh start (no settings file) stands the window. Placement rules grow with the
-# program: change only this.
+# Free placement and no stored position: the window stands centred on the screen and stays
+# there (perched placement would move it beside the window in front on the first tick).
 expected_position() {
     echo "$(((1024 - 48) / 2)) $(((768 - 48) / 2))"
 }
+dir=$(e2e_new_dir)
+printf '[Runsts]\nposmode=1\n' | e2e_ini_write "$dir/tsutsurin.ini"
 
-e2e_require "window shows" e2e_start
+e2e_require "window shows" e2e_start "$dir"
 e2e_require "window info" e2e_window_info
 check() { e2e_expect_eq "$1" "$2" "${WIN[$1]}"; }
 check class Tsutsuri

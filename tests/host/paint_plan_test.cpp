@@ -1,7 +1,10 @@
 // The paint plan: what each paint draws, and how it moves the shimmer, meters and drops.
 #include <gtest/gtest.h>
 #include <vector>
-#include "display/paint_plan.h"
+#include "display/paint.h"
+#include "display/paint_state.h"
+#include "app/settings.h"
+#include "sim/sim.h"
 
 namespace {
 
@@ -297,4 +300,42 @@ TEST_F(PaintPlanTest, SetUpDrawsXBeforePhaseForEachDrop) {
         EXPECT_EQ(d.Phase, e.Phase);
         EXPECT_EQ(d.SpriteX, e.SpriteX);
     }
+}
+
+// The program's own wiring: its generator for the drops, its state and settings for a paint.
+TEST(PaintState, InitDropsDrawsFromTheProgramsGenerator) {
+    SeedRandom(20261207);
+    InitDrops();
+    SeedRandom(20261207);
+    for (int i = 0; i < DropCount; ++i) {
+        const int32_t x = 37 + static_cast<int32_t>(NextRandom(3));
+        EXPECT_EQ(Drops[i].X, x) << i;
+        EXPECT_EQ(Drops[i].Phase, static_cast<int32_t>(NextRandom(2))) << i;
+    }
+}
+
+TEST(PaintState, PaintReadsTheSimulationAndTheSettings) {
+    const AppSettingsRecord savedSettings = AppSettings;
+    FrameIndex = 5;
+    StreamLevel = 90;
+    CpuUsage = 0;
+    FillLevel = 100;
+    InstantMeterGap = 0;
+    CumulativeMeterGap = 0;
+    AppSettings.InstantMeterShown = 0;
+    AppSettings.CumulativeMeterShown = 1;
+    AppSettings.MeterTint = 1;
+    AppSettings.DropsEffect = 0;
+    const PaintPlan plan = PlanCurrentPaint();
+    AppSettings = savedSettings;
+    FrameIndex = 0;
+    StreamLevel = 0;
+    FillLevel = 0;
+    EXPECT_EQ(plan.frame, 5);
+    EXPECT_EQ(plan.blits[1].srcY, 5 * 48);
+    EXPECT_EQ(plan.blits[1].srcX / 18 / 2, 5);          // the widest pair
+    ASSERT_EQ(plan.count, 5);                            // frame, stream, case, one bar
+    EXPECT_EQ(plan.blits[4].srcX, 18);                   // the cumulative bar alone
+    EXPECT_EQ(plan.blits[4].srcY, 25);
+    EXPECT_EQ(CumulativeMeterGap, 0);
 }

@@ -5,6 +5,9 @@
 #include "app/window_win32.h"
 #include "display/region.h"
 #include "display/region_build_win32.h"
+#include "display/frame_masks.h"
+#include "res/resource.h"
+#include "sim/sim.h"
 
 namespace {
 
@@ -146,6 +149,78 @@ TEST(Region, WindowTakesACopyOnlyWhenTheFrameChanges) {
     DeleteObject(seen);
     for (HRGN& r : FrameRegions) {
         if (r) DeleteObject(r);
+        r = nullptr;
+    }
+}
+
+namespace {
+
+HBITMAP FrameBitmap(int f) {
+    return LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_FRAME_FIRST + f));
+}
+
+Mask FrameMask(int f) {
+    const uint8_t* m = FrameShapeMasks + f * Side * Side;
+    return Mask(m, m + Side * Side);
+}
+
+}  // namespace
+
+TEST(Region, EachFrameGivesItsMasksShapeAndTheSameRegionTwice) {
+    for (int f = 0; f < FrameCount; ++f) {
+        SCOPED_TRACE(f);
+        HBITMAP bitmap = FrameBitmap(f);
+        ASSERT_NE(bitmap, nullptr);
+        HRGN a = BuildFrameRegion(f, bitmap);
+        HRGN b = BuildFrameRegion(f, bitmap);
+        ExpectMatches(a, FrameMask(f));
+        EXPECT_TRUE(EqualRgn(a, b));
+        DeleteObject(a);
+        DeleteObject(b);
+        DeleteObject(bitmap);
+    }
+}
+
+TEST(Region, FrameRegionNeedsABitmapAndAFrameNumber) {
+    HBITMAP bitmap = FrameBitmap(0);
+    EXPECT_EQ(BuildFrameRegion(0, nullptr), nullptr);
+    EXPECT_EQ(BuildFrameRegion(-1, bitmap), nullptr);
+    EXPECT_EQ(BuildFrameRegion(9, bitmap), nullptr);
+    DeleteObject(bitmap);
+}
+
+// The table holds 48 by 48 a frame: a larger bitmap must not scan into the next frame.
+TEST(Region, LargerBitmapScansOnlyTheMask) {
+    HBITMAP large = CreateBitmap(64, 64, 1, 1, nullptr);
+    HRGN r = BuildFrameRegion(8, large);
+    ExpectMatches(r, FrameMask(8));
+    DeleteObject(r);
+    DeleteObject(large);
+}
+
+TEST(Region, ApplyFrameRegionFollowsTheFrameIndex) {
+    for (int f = 0; f < FrameCount; ++f) {
+        HBITMAP bitmap = FrameBitmap(f);
+        FrameRegions[f] = BuildFrameRegion(f, bitmap);
+        DeleteObject(bitmap);
+    }
+    HWND window = MakeWindow();
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    AppliedFrame = 0;
+    HRGN seen = CreateRectRgn(0, 0, 0, 0);
+    for (int frame : {3, 4, 8, 0}) {
+        FrameIndex = frame;
+        ApplyFrameRegion(window);
+        ASSERT_NE(GetWindowRgn(window, seen), ERROR);
+        EXPECT_TRUE(EqualRgn(seen, FrameRegions[frame])) << frame;
+        EXPECT_EQ(GetPropA(window, RegionProperty), AppliedRegion);
+    }
+    FrameIndex = 0;
+    RemovePropA(window, RegionProperty);
+    DestroyWindow(window);
+    DeleteObject(seen);
+    for (HRGN& r : FrameRegions) {
+        DeleteObject(r);
         r = nullptr;
     }
 }

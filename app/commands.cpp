@@ -1,0 +1,172 @@
+#include "app/commands_port.h"
+
+#include <initializer_list>
+
+#include "app/settings.h"
+#include "res/resource.h"
+
+int32_t AppliedSettings[AppliedSettingCount] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+
+namespace {
+
+constexpr char RunstsSection[] = "Runsts";
+// snd_vol alone is written under this spelling; the file's section names match without
+// regard to case, so it lands in the same section.
+constexpr char RunStsSection[] = "RunSts";
+
+constexpr int32_t NormalVolumeLevel = 2;
+constexpr int MaxGroupItems = 6;
+
+// Menu items of a group, indexed by the setting's value.
+struct MarkGroup {
+    int count;
+    int items[MaxGroupItems];
+};
+
+constexpr MarkGroup WaterSourceItems = {3, {IDM_SOURCE_INSTANT, IDM_SOURCE_CUMULATIVE,
+                                            IDM_SOURCE_RANDOM}};
+constexpr MarkGroup SensitivityItems = {6, {IDM_SENS_0, IDM_SENS_1, IDM_SENS_2, IDM_SENS_3,
+                                            IDM_SENS_4, IDM_SENS_5}};
+constexpr MarkGroup VolumeItems = {4, {IDM_VOL_OFF, IDM_VOL_LOUD, IDM_VOL_NORMAL, IDM_VOL_QUIET}};
+constexpr MarkGroup PositionItems = {3, {IDM_POS_PERCH, IDM_POS_FREE, IDM_POS_FREE_TOPMOST}};
+constexpr MarkGroup TintItems = {3, {IDM_TINT_BRIGHT, IDM_TINT_DARK, IDM_TINT_STANDARD}};
+// A switch is a group of one: 1 marks it, 0 clears it, anything else leaves it.
+constexpr int SwitchOn = 1;
+
+void MarkGroupFor(const ApplyPort& port, const MarkGroup& group, uint8_t value) {
+    if (value >= group.count) return;   // out of range: the marks stay as they were
+    for (int i = 0; i < group.count; ++i) port.checkItem(group.items[i], i == value);
+}
+
+void MarkSwitch(const ApplyPort& port, int item, uint8_t value) {
+    if (value <= SwitchOn) port.checkItem(item, value == SwitchOn);
+}
+
+void StartWaterSounds(WindowHandle window, const ApplyPort& port) {
+    port.startWaterTimer(window);
+    port.playSoundEffect(3);
+    port.playSoundEffect(4);
+}
+
+void VolumeChanged(WindowHandle window, const ApplyPort& port, uint8_t level) {
+    // The engine is rebuilt on every change, also a change to off, so the menu learns
+    // whether it can start at all.
+    if (port.startSoundEngine(window) == 0) {
+        SoundMode = SoundModeEngine;
+        for (int id : {IDM_VOL_LOUD, IDM_VOL_NORMAL, IDM_VOL_QUIET}) port.enableItem(id, true);
+    } else {
+        port.shutdownEngine();
+        SoundMode = SoundModeSimple;
+        // The greying outlives this call: only a later successful start enables the volume
+        // choices again, and nothing enables the water sound again.
+        for (int id : {IDM_VOL_LOUD, IDM_VOL_NORMAL, IDM_VOL_QUIET, IDM_WATER_SOUND}) {
+            port.enableItem(id, false);
+        }
+        AppSettings.WaterSoundEffect = 0;
+    }
+    MarkGroupFor(port, VolumeItems, level);
+    if (level == 0) {
+        SoundMode = SoundModeOff;
+        port.shutdownEngine();
+    } else {
+        const int32_t volume = EngineVolumeFor(port.volumeTable, level);
+        for (uint32_t slot : {0u, 1u, 2u}) port.setVolume(slot, volume);   // the one-shot sounds
+        if (AppSettings.WaterSoundEffect == SwitchOn) StartWaterSounds(window, port);
+    }
+}
+
+void WaterSoundChanged(WindowHandle window, const ApplyPort& port, uint8_t value) {
+    if (value == SwitchOn) {
+        port.checkItem(IDM_WATER_SOUND, true);
+        StartWaterSounds(window, port);
+    } else if (value == 0) {
+        port.checkItem(IDM_WATER_SOUND, false);
+        // Timer 3 ends itself on its next tick once it finds the switch off.
+        port.rewindSample(3);
+        port.rewindSample(4);
+    }
+}
+
+}  // namespace
+
+int32_t EngineVolumeFor(const int32_t* volumeTable, uint8_t level) {
+    constexpr uint8_t Loudest = 1, Quietest = 3;
+    return volumeTable[level >= Loudest && level <= Quietest ? level : NormalVolumeLevel];
+}
+
+void ApplySettingsOver(WindowHandle window, const ApplyPort& port) {
+    AppSettingsRecord& s = AppSettings;
+    enum Kind { Group, Switch, Volume, WaterSwitch };
+    struct Setting {
+        uint8_t* value;
+        Kind kind;
+        const MarkGroup* group;   // Group
+        int item;                 // Switch
+        const char* section;
+        const char* key;
+    };
+    // The order is the order of AppliedSettings; WaterSoundEffect comes after VolumeLevel,
+    // whose failed engine start clears it within this same call.
+    const Setting settings[AppliedSettingCount] = {
+        {&s.WaterSource, Group, &WaterSourceItems, 0, RunstsSection, "win_obj"},
+        {&s.Sensitivity, Group, &SensitivityItems, 0, RunstsSection, "frn_kan"},
+        {&s.VolumeLevel, Volume, nullptr, 0, RunStsSection, "snd_vol"},
+        {&s.PositionMode, Group, &PositionItems, 0, RunstsSection, "posmode"},
+        {&s.WaterSoundEffect, WaterSwitch, nullptr, 0, RunstsSection, "etc_water"},
+        {&s.DropsEffect, Switch, nullptr, IDM_DROPS, RunstsSection, "etc_sizuk"},
+        {&s.EchoEffect, Switch, nullptr, IDM_ECHO, RunstsSection, "etc_yoin"},
+        {&s.InstantMeterShown, Switch, nullptr, IDM_METER_INSTANT, RunstsSection, "mem_rel"},
+        {&s.CumulativeMeterShown, Switch, nullptr, IDM_METER_CUMULATIVE, RunstsSection,
+         "mem_sum"},
+        {&s.MeterTint, Group, &TintItems, 0, RunstsSection, "mem_col"},
+    };
+    for (int i = 0; i < AppliedSettingCount; ++i) {
+        const Setting& setting = settings[i];
+        const uint8_t v = *setting.value;
+        if (AppliedSettings[i] == v) continue;
+        AppliedSettings[i] = v;
+        switch (setting.kind) {
+        case Group: MarkGroupFor(port, *setting.group, v); break;
+        case Switch: MarkSwitch(port, setting.item, v); break;
+        case Volume: VolumeChanged(window, port, v); break;
+        case WaterSwitch: WaterSoundChanged(window, port, v); break;
+        }
+        port.writeKey(setting.section, setting.key, v);
+    }
+}
+
+bool ChangeSettingForCommand(int commandId) {
+    AppSettingsRecord& s = AppSettings;
+    auto toggle = [](uint8_t& flag) { flag = flag == 0 ? 1 : 0; };
+    switch (commandId) {
+    case IDM_SOURCE_INSTANT: s.WaterSource = 0; return true;
+    case IDM_SOURCE_CUMULATIVE: s.WaterSource = 1; return true;
+    case IDM_SOURCE_RANDOM: s.WaterSource = 2; return true;
+    case IDM_SENS_0: case IDM_SENS_1: case IDM_SENS_2:
+    case IDM_SENS_3: case IDM_SENS_4: case IDM_SENS_5:
+        s.Sensitivity = static_cast<uint8_t>(commandId - IDM_SENS_0);
+        return true;
+    case IDM_VOL_OFF: s.VolumeLevel = 0; return true;
+    case IDM_VOL_LOUD: s.VolumeLevel = 1; return true;
+    case IDM_VOL_NORMAL: s.VolumeLevel = 2; return true;
+    case IDM_VOL_QUIET: s.VolumeLevel = 3; return true;
+    case IDM_POS_PERCH: s.PositionMode = 0; return true;
+    case IDM_POS_FREE: s.PositionMode = 1; return true;
+    case IDM_POS_FREE_TOPMOST: s.PositionMode = 2; return true;
+    case IDM_TINT_BRIGHT: s.MeterTint = 0; return true;
+    case IDM_TINT_DARK: s.MeterTint = 1; return true;
+    case IDM_TINT_STANDARD: s.MeterTint = 2; return true;
+    case IDM_WATER_SOUND: toggle(s.WaterSoundEffect); return true;
+    case IDM_METER_INSTANT: toggle(s.InstantMeterShown); return true;
+    case IDM_METER_CUMULATIVE: toggle(s.CumulativeMeterShown); return true;
+    case IDM_DROPS: toggle(s.DropsEffect); return true;
+    case IDM_ECHO: toggle(s.EchoEffect); return true;
+    default: return false;
+    }
+}
+
+bool CentreOnScreen(const ScreenRect& window, int32_t screenWidth, int32_t screenHeight) {
+    constexpr int32_t HalfWindow = 24;
+    return window.left + HalfWindow >= 0 && window.right - HalfWindow <= screenWidth &&
+           window.top + HalfWindow >= 0 && window.bottom - HalfWindow <= screenHeight;
+}

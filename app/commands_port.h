@@ -1,0 +1,35 @@
+// What ApplySettings and the menu commands decide, kept apart from the platform calls that
+// carry the decisions out, so the decisions can be checked with a recorder.
+#pragma once
+#include <cstdint>
+#include "app/state.h"
+
+struct ApplyPort {
+    void (*checkItem)(int commandId, bool checked);
+    void (*enableItem)(int commandId, bool enabled);   // false greys the item
+    void (*writeKey)(const char* section, const char* key, int32_t value);
+    int (*startSoundEngine)(WindowHandle window);      // 0 on success, 1 on failure
+    void (*shutdownEngine)();
+    void (*setVolume)(uint32_t slot, int32_t volume);
+    void (*rewindSample)(uint32_t slot);
+    int (*playSoundEffect)(int index);
+    void (*startWaterTimer)(WindowHandle window);     // timer 3, 500 ms; restarting replaces it
+    const int32_t* volumeTable;                        // engine volumes by VolumeLevel, 4 entries
+};
+
+// The run-state settings in the order ApplySettings treats them; -1 means nothing applied yet.
+constexpr int AppliedSettingCount = 10;
+extern int32_t AppliedSettings[AppliedSettingCount];
+
+void ApplySettingsOver(WindowHandle window, const ApplyPort& port);
+
+// The engine volume for a VolumeLevel. A level outside 1..3 (possible only from a hand-edited
+// file) takes the normal volume rather than reading past the four-entry table.
+int32_t EngineVolumeFor(const int32_t* volumeTable, uint8_t level);
+
+// Changes the AppSettings field that a setting command stands for and answers true; answers
+// false, changing nothing, for every other identifier (exit, about, help, unknown).
+bool ChangeSettingForCommand(int commandId);
+
+// Whether a window's centre lies on the primary screen of the given size.
+bool CentreOnScreen(const ScreenRect& window, int32_t screenWidth, int32_t screenHeight);

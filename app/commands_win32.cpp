@@ -1,0 +1,104 @@
+// The popup menu, its commands, and ApplySettings carried out on the menu, the settings file
+// and the sound subsystem.
+#include <windows.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+#include "app/about.h"
+#include "app/commands.h"
+#include "app/commands_port.h"
+#include "app/settings.h"
+#include "app/window_win32.h"
+#include "res/resource.h"
+#include "sim/sim.h"
+#include "sound/effects.h"
+#include "sound/engine.h"
+
+namespace {
+
+constexpr DWORD ExitDelayMs = 3;
+constexpr UINT WaterSoundPeriodMs = 500;
+constexpr char HelpPage[] = "help\\tsutsurin.html";
+
+HWND AsWindow(WindowHandle window) { return static_cast<HWND>(window); }
+
+void CheckItem(int id, bool checked) {
+    CheckMenuItem(MainMenu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void EnableItem(int id, bool enabled) {
+    EnableMenuItem(MainMenu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void ShutdownEngine() { SoundEngine::Shutdown(); }
+void SetVolume(uint32_t slot, int32_t volume) { SoundEngine::SetVolume(slot, volume); }
+void RewindSample(uint32_t slot) { SoundEngine::RewindSample(slot); }
+
+void StartWaterTimer(WindowHandle window) {
+    SetTimer(AsWindow(window), WaterSoundTimer, WaterSoundPeriodMs, WaterSoundTimerProc);
+}
+
+const ApplyPort Win32Port = {CheckItem,      EnableItem,   WriteSettingInt, StartSoundEngine,
+                             ShutdownEngine, SetVolume,    RewindSample,    PlaySoundEffect,
+                             StartWaterTimer, VolumeTable};
+
+// Free placement must not leave the window where nobody can reach it: a window whose centre
+// is off the primary screen comes back to the screen's centre.
+void BringBackToScreen(HWND window, HWND insertAfter) {
+    SetForegroundWindow(window);
+    RECT r = {};
+    GetWindowRect(window, &r);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    if (CentreOnScreen({r.left, r.top, r.right, r.bottom}, width, height)) {
+        SetWindowPos(window, insertAfter, 0, 0, WindowSize, WindowSize, SWP_NOMOVE);
+    } else {
+        SetWindowPos(window, insertAfter, (width - WindowSize) / 2, (height - WindowSize) / 2,
+                     WindowSize, WindowSize, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    }
+}
+
+void OpenAbout(HWND window) {
+    AboutDialogOpen = 1;
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, WindowSize, WindowSize,
+                 SWP_HIDEWINDOW | SWP_NOMOVE);
+    DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc, 0);
+}
+
+}  // namespace
+
+void ApplySettings(WindowHandle window) { ApplySettingsOver(window, Win32Port); }
+
+void ShowPopupMenu(HWND window) {
+    SetCursor(CursorHand);
+    POINT at = {};
+    GetCursorPos(&at);
+    SetForegroundWindow(window);
+    TrackPopupMenu(PopupMenu, TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
+}
+
+LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    switch (id) {
+    case IDM_EXIT:
+        Sleep(ExitDelayMs);
+        DestroyWindow(window);
+        return 0;
+    case IDM_ABOUT:
+        OpenAbout(window);
+        return 0;
+    case IDM_HELP:
+        ShellExecuteA(window, nullptr, HelpPage, nullptr, nullptr, SW_SHOWNORMAL);
+        return 0;
+    default:
+        break;
+    }
+    if (!ChangeSettingForCommand(id)) return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
+    switch (id) {
+    case IDM_SOURCE_RANDOM: SeedRandom(timeGetTime()); break;   // also when random was on
+    case IDM_POS_FREE: BringBackToScreen(window, HWND_NOTOPMOST); break;
+    case IDM_POS_FREE_TOPMOST: BringBackToScreen(window, HWND_TOPMOST); break;
+    default: break;
+    }
+    ApplySettings(window);
+    return 0;
+}

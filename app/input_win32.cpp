@@ -1,0 +1,132 @@
+#include "app/input.h"
+#include "app/commands.h"
+#include "app/settings.h"
+#include "app/tray.h"
+#include "app/window_win32.h"
+#include "display/placement.h"
+#include "sim/sim.h"
+
+namespace {
+
+// The top rows show the rock's and the post's tops; below them lies the drag handle.
+constexpr int UpperBandRows = 24;
+// A drag puts the cursor at this window point, on the lower rock near the corner.
+constexpr int DragGripX = 42;
+constexpr int DragGripY = 42;
+constexpr uint8_t InteractionIdle = 0;
+constexpr uint8_t InteractionTipPressed = 1;
+constexpr uint8_t InteractionMenuOpen = 2;
+
+bool FreePlacement() { return AppSettings.PositionMode == 1 || AppSettings.PositionMode == 2; }
+
+HCURSOR LadleCursor() { return ClickTip == 1 ? CursorLadlePouring : CursorLadle; }
+
+void StartMenu(HWND window) {
+    InteractionState = InteractionMenuOpen;
+    ShowPopupMenu(window);
+}
+
+}  // namespace
+
+LRESULT OnNcHitTest(HWND window, WPARAM wParam, LPARAM lParam) {
+    const LRESULT hit = DefWindowProcA(window, WM_NCHITTEST, wParam, lParam);
+    return hit == HTCLIENT ? HTCAPTION : hit;
+}
+
+LRESULT OnSetCursor(HWND window) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    if (InteractionState == InteractionMenuOpen) {
+        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));   // IDC_ARROW
+        return 0;
+    }
+    RECT r;
+    GetWindowRect(window, &r);
+    if (cursor.y < r.top + UpperBandRows || !FreePlacement()) {
+        SetCursor(LadleCursor());
+        return 0;
+    }
+    // Over the drag handle of a free window: the drag (if any) is over, and a moved window's
+    // position reaches the settings file one coordinate at a time.
+    SetCursor(CursorHand);
+    Dragging = 0;
+    if (r.left != AppSettings.WindowPos.left) {
+        AppSettings.WindowPos.left = r.left;
+        WriteSettingInt("Winpos", "Xpos", r.left);
+    }
+    if (r.top != AppSettings.WindowPos.top) {
+        AppSettings.WindowPos.top = r.top;
+        WriteSettingInt("Winpos", "Ypos", r.top);
+    }
+    return 0;
+}
+
+LRESULT OnNcButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    if (FreePlacement()) {
+        RECT r;
+        GetWindowRect(window, &r);
+        AppSettings.WindowPos = {r.left, r.top, r.right, r.bottom};
+        if (cursor.y > r.top + UpperBandRows) {
+            Dragging = 1;
+            MoveWindow(window, cursor.x - DragGripX, cursor.y - DragGripY, WindowSize, WindowSize,
+                       TRUE);
+            // The system's own move loop for a caption press does the dragging.
+            return DefWindowProcA(window, message, wParam, lParam);
+        }
+    }
+    if (InteractionState == InteractionIdle) {
+        SetCursor(CursorLadle);
+        InteractionState = InteractionTipPressed;
+    } else {
+        SetCursor(CursorLadlePouring);
+        InteractionState = InteractionIdle;
+    }
+    // A press while the timer is pending restarts its 128 ms: a double click tips once.
+    SetTimer(window, ClickTipTimer, HeartbeatMs, ClickTipTimerProc);
+    return 0;
+}
+
+void CALLBACK ClickTipTimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
+    TipStep(true, window);
+    KillTimer(window, id);
+}
+
+LRESULT OnNcRightButtonDown(HWND window) {
+    StartMenu(window);
+    return 0;
+}
+
+LRESULT OnKeyDown(WPARAM key) {
+    if (key == VK_ESCAPE) {
+        // Leaves without destroying the window: nothing is saved, the tray icon stays.
+        ShowCursor(TRUE);
+        PostQuitMessage(0);
+    }
+    return 0;
+}
+
+LRESULT OnHeartbeat(HWND window) {
+    if (InteractionState == InteractionMenuOpen) return 0;   // the sozu stands still
+    Sleep(0);
+    PerchBesideForeground(window);
+    TipStep(false, window);
+    return 0;
+}
+
+LRESULT OnExitMenuLoop() {
+    InteractionState = InteractionIdle;
+    return 0;
+}
+
+LRESULT OnTrayCallback(HWND window, WPARAM id, LPARAM mouseMessage) {
+    if (id != TrayIconIdentifier) return 0;
+    if (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN) return 0;
+    if (AboutDialogOpen == 1) {
+        SetForegroundWindow(static_cast<HWND>(AboutDialogWindow));
+        return 0;
+    }
+    StartMenu(window);
+    return 0;
+}

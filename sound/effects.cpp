@@ -1,0 +1,85 @@
+// The five sound effects over the back end SoundMode names, and the rule that keeps the two
+// water loops in line with the stream.
+#include "sound/effects.h"
+
+#include <climits>
+
+#include "app/settings.h"
+#include "sim/sim.h"
+#include "sound/engine.h"
+#include "sound/engine_device.h"
+
+const int32_t VolumeTable[VolumeLevelCount] = {0, 0, -500, -1000};
+const int32_t SoundResourceIds[SoundEffectCount] = {243, 244, 245, 246, 247};
+int32_t WaterVolumeCache[WaterSoundCount] = {0, 0};
+int32_t WaterPanCounter[WaterSoundCount] = {0, 0};
+
+namespace {
+
+constexpr uint32_t EngineSampleRate = 22050;
+constexpr uint32_t EngineBitsPerSample = 16;
+constexpr uint32_t EngineChannels = 1;
+constexpr int32_t Silence = -10000;
+constexpr int32_t PanSteps = 12;          // a new pan on every twelfth modulation
+constexpr uint32_t PanMagnitudes = 300;   // 0 .. 2.99 dB either way
+constexpr int NormalVolumeLevel = 2;
+
+int32_t VolumeOfLevel(uint8_t level) {
+    // Only levels 1 to 3 choose; anything else that gets here sounds at the normal level.
+    return level >= 1 && level <= 3 ? VolumeTable[level] : VolumeTable[NormalVolumeLevel];
+}
+
+}  // namespace
+
+int StartSoundEngine(WindowHandle window) {
+    // Fresh buffers start at full volume whatever was sent before: the next modulation of each
+    // water sound must send its volume again, silence included.
+    for (int32_t& cached : WaterVolumeCache) cached = WaterVolumeUnsent;
+    if (!SoundEngine::Init(window, EngineSampleRate, EngineBitsPerSample, EngineChannels,
+                           SoundEffectCount))
+        return 1;
+    if (!SoundEngine::SetGlobalFocus(1)) return 1;
+    for (int index = 0; index < SoundEffectCount; ++index) {
+        if (!SoundEngine::LoadSample(static_cast<uint32_t>(index),
+                                     IntegerResource(static_cast<uint32_t>(SoundResourceIds[index]))))
+            return 1;
+    }
+    return 0;
+}
+
+int PlaySoundEffect(int index) {
+    if (index < 0 || index >= SoundEffectCount) return 0;
+    const uint32_t slot = static_cast<uint32_t>(index);
+    if (SoundMode == SoundModeSimple) return PlaySimpleSound(SoundResourceIds[index]);
+    if (SoundMode != SoundModeEngine) return 0;
+    if (index == SoundWaterA || index == SoundWaterB) {
+        ModulateWaterSound(index);
+        SoundEngine::RewindSample(slot);
+        return SoundEngine::PlaySample(slot, 1);
+    }
+    SoundEngine::RewindSample(slot);
+    return SoundEngine::PlaySample(slot, 0);
+}
+
+void ModulateWaterSound(int index) {
+    if (index != SoundWaterA && index != SoundWaterB) return;
+    const int water = index - SoundWaterA;
+    const int32_t level = VolumeOfLevel(AppSettings.VolumeLevel);
+    int32_t target = level;
+    if (StreamLevel <= 32)
+        target = index == SoundWaterA ? Silence : level;
+    else if (StreamLevel <= 64)
+        target = index == SoundWaterA ? level : Silence;
+    if (target != WaterVolumeCache[water]) {
+        WaterVolumeCache[water] = target;
+        SoundEngine::SetVolume(static_cast<uint32_t>(index), target);
+    }
+    if (WaterPanCounter[water] < PanSteps - 1) {
+        ++WaterPanCounter[water];
+        return;
+    }
+    WaterPanCounter[water] = 0;
+    const int32_t magnitude = static_cast<int32_t>(NextRandom(PanMagnitudes));
+    const int32_t pan = NextRandom(2) != 0 ? magnitude : -magnitude;
+    SoundEngine::SetPan(static_cast<uint32_t>(index), pan);
+}

@@ -1,0 +1,30 @@
+// The simple player and the water-sound timer: the Win32 side of the sound effects.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "app/settings.h"
+#include "sound/effects.h"
+
+BOOL PlayWaveResource(int resourceId) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId & 0xFFFF), "WAVE");
+    if (found == nullptr) return 0;
+    HGLOBAL loaded = LoadResource(module, found);
+    if (loaded == nullptr) return 0;
+    const void* image = LockResource(loaded);
+    if (image == nullptr) return 0;
+    // The resource image lives as long as the process, so the player may read it in place after
+    // this call returns; nothing is copied or freed.
+    return sndPlaySoundA(static_cast<LPCSTR>(image), SND_ASYNC | SND_MEMORY);
+}
+
+int PlaySimpleSound(int resourceId) { return PlayWaveResource(resourceId); }
+
+void CALLBACK WaterSoundTimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
+    if (AppSettings.WaterSoundEffect) {
+        ModulateWaterSound(SoundWaterA);
+        ModulateWaterSound(SoundWaterB);
+    } else {
+        KillTimer(window, id);
+    }
+}

@@ -1,0 +1,89 @@
+// What the engine's bookkeeping needs of the sound platform: the DirectSound library, one
+// device, its buffers and the program's "WAVE" resources. The executable binds it to
+// DirectSound (sound/engine_win32.cpp); host tests bind it to a fake device in memory.
+#pragma once
+#include <cstdint>
+#include "app/state.h"
+#include "sound/wave.h"
+
+struct SoundDeviceHandle;   // an IDirectSound
+struct SoundBufferHandle;   // an IDirectSoundBuffer
+
+// A 16-byte device identifier, as the enumeration reports it.
+struct DeviceId {
+    uint8_t bytes[16];
+};
+
+// The platform's 20-byte DSBUFFERDESC, with the format as the portable record.
+struct BufferDescription {
+    uint32_t size;
+    uint32_t flags;
+    uint32_t bufferBytes;
+    uint32_t reserved;
+    const WaveFormat* format;
+};
+
+// Answers 1 to hear about the next device, 0 to stop.
+using DeviceEnumCallback = int (*)(const DeviceId* id, const char* description,
+                                   const char* module, void* context);
+
+// Results are the platform's HRESULTs: 0 success, negative failure.
+struct SoundDeviceApi {
+    // The library and its two exported functions, looked up by name.
+    void* (*loadLibrary)(const char* name);
+    void* (*lookup)(void* module, const char* name);
+    void (*unloadLibrary)(void* module);
+    int32_t (*enumerate)(void* enumerateFunction, DeviceEnumCallback callback, void* context);
+    int32_t (*createDevice)(void* createFunction, const DeviceId* id, SoundDeviceHandle** device);
+
+    int32_t (*setCooperativeLevel)(SoundDeviceHandle* device, WindowHandle window, uint32_t level);
+    int32_t (*createBuffer)(SoundDeviceHandle* device, const BufferDescription* description,
+                            SoundBufferHandle** buffer);
+    void (*releaseDevice)(SoundDeviceHandle* device);
+
+    int32_t (*restore)(SoundBufferHandle* buffer);
+    int32_t (*lock)(SoundBufferHandle* buffer, uint32_t offset, uint32_t bytes, void** first,
+                    uint32_t* firstBytes, void** second, uint32_t* secondBytes);
+    int32_t (*unlock)(SoundBufferHandle* buffer, void* first, uint32_t firstBytes, void* second,
+                      uint32_t secondBytes);
+    int32_t (*play)(SoundBufferHandle* buffer, uint32_t flags);
+    int32_t (*stop)(SoundBufferHandle* buffer);
+    int32_t (*getCurrentPosition)(SoundBufferHandle* buffer, uint32_t* playCursor);
+    int32_t (*setCurrentPosition)(SoundBufferHandle* buffer, uint32_t position);
+    int32_t (*getVolume)(SoundBufferHandle* buffer, int32_t* volume);
+    int32_t (*setVolume)(SoundBufferHandle* buffer, int32_t volume);
+    int32_t (*getPan)(SoundBufferHandle* buffer, int32_t* pan);
+    int32_t (*setPan)(SoundBufferHandle* buffer, int32_t pan);
+    int32_t (*getFrequency)(SoundBufferHandle* buffer, uint32_t* frequency);
+    int32_t (*setFrequency)(SoundBufferHandle* buffer, uint32_t frequency);
+    int32_t (*getFormat)(SoundBufferHandle* buffer, WaveFormat* format);
+    int32_t (*setFormat)(SoundBufferHandle* buffer, const WaveFormat* format);
+    void (*release)(SoundBufferHandle* buffer);
+
+    // Whether the program's own module holds a "WAVE" resource under name (a name or an
+    // integer id below 65536), and its in-place parse.
+    int (*hasWaveResource)(const char* name);
+    int (*parseWaveResource)(const char* name, WaveInfo* info);
+};
+
+// Defined by the platform binding: DirectSound in the executable, a fake in host tests.
+extern SoundDeviceApi SoundDevice;
+
+namespace DeviceCodes {
+constexpr int32_t InvalidParam = static_cast<int32_t>(0x80070057u);   // DSERR_INVALIDPARAM
+constexpr uint32_t PriorityLevel = 2;                                 // DSSCL_PRIORITY
+constexpr uint32_t PlayLooping = 1;                                   // DSBPLAY_LOOPING
+constexpr uint32_t PrimaryBufferFlags = 0x81;       // DSBCAPS_PRIMARYBUFFER | CTRLVOLUME
+constexpr uint32_t SecondaryBufferFlags = 0x100E8;  // GETCURRENTPOSITION2 | CTRLVOLUME |
+                                                    // CTRLPAN | CTRLFREQUENCY | LOCSOFTWARE
+constexpr uint32_t GlobalFocusFlag = 0x8000;        // DSBCAPS_GLOBALFOCUS
+constexpr uint32_t BufferDescriptionBytes = 20;
+}  // namespace DeviceCodes
+
+// An integer resource id made with MAKEINTRESOURCE: no string behind the pointer.
+inline bool IsIntegerResource(const char* name) {
+    return reinterpret_cast<uintptr_t>(name) < 0x10000u;
+}
+inline const char* IntegerResource(uint32_t id) {
+    return reinterpret_cast<const char*>(static_cast<uintptr_t>(id & 0xFFFFu));
+}

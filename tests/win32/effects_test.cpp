@@ -1,0 +1,135 @@
+// The sound effects on Wine: the engine's start with the program's sounds, effects and water
+// loops heard in the capture, the simple player, and the water-sound timer.
+#include "tests/win32/engine_test_support.h"
+
+#include "app/settings.h"
+#include "res/resource.h"
+#include "sim/sim.h"
+#include "sound/effects.h"
+#include "sound/engine.h"
+#include "sound/engine_state.h"
+
+namespace {
+
+using namespace soundtest;
+
+bool HaveSoundResources() {
+    for (int id = IDW_STRIKE; id <= IDW_WATER_B; ++id) {
+        if (FindResourceA(nullptr, MAKEINTRESOURCEA(id), "WAVE") == nullptr) return false;
+    }
+    return true;
+}
+
+class EffectsOnWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window_ = MakeWindow();
+        ASSERT_NE(window_, nullptr);
+        saved_ = AppSettings;
+        AppSettings.VolumeLevel = 1;
+        StreamLevel = 100;
+    }
+    void TearDown() override {
+        SoundEngine::Shutdown();
+        SoundMode = SoundModeOff;
+        AppSettings = saved_;
+        DestroyWindow(window_);
+    }
+    // The engine with the five sounds: the program's own when the executable carries them,
+    // else generated tones loaded from files into the same slots.
+    void StartWithSounds() {
+        if (HaveSoundResources()) {
+            ASSERT_EQ(StartSoundEngine(window_), 0);
+        } else {
+            ASSERT_EQ(StartSoundEngine(window_), 1);   // the engine runs, the sounds are missing
+            const int hertz[SoundEffectCount] = {220, 330, 440, 550, 660};
+            const int ms[SoundEffectCount] = {1500, 1500, 900, 300, 300};
+            for (int i = 0; i < SoundEffectCount; ++i) {
+                std::string name = "effect" + std::to_string(i) + ".wav";
+                WriteTone(name.c_str(), ms[i], hertz[i]);
+                ASSERT_EQ(SoundEngine::LoadSample(i, name.c_str()), 1);
+            }
+        }
+        SoundMode = SoundModeEngine;
+    }
+    HWND window_ = nullptr;
+    AppSettingsRecord saved_ = {};
+};
+
+TEST_F(EffectsOnWine, StartLoadsEveryProgramSound) {
+    if (!HaveSoundResources()) GTEST_SKIP() << "the executable carries no sounds yet";
+    ASSERT_EQ(StartSoundEngine(window_), 0);
+    const int32_t lengths[SoundEffectCount] = {4943, 1260, 934, 5505, 6308};
+    for (int i = 0; i < SoundEffectCount; ++i) {
+        EXPECT_NE(Engine.library[i].buffer, nullptr) << i;
+        EXPECT_NEAR(SoundEngine::GetLengthMs(i), lengths[i], 2) << i;
+    }
+    EXPECT_EQ(SoundEngine::GetLengthMs(0), 4943);
+}
+
+TEST_F(EffectsOnWine, StrikeIsHeardAndOverlapsTheEcho) {
+    StartWithSounds();
+    const long before = CaptureSize();
+    PlaySoundEffect(SoundStrike);
+    EXPECT_GE(WaitForSound(before, 3000), 2000u);
+    EXPECT_GT(SoundEngine::GetPositionMs(SoundStrike), 0);
+    PlaySoundEffect(SoundEcho);
+    Sleep(200);
+    // Two sounding at once: the strike was not cut off by the echo.
+    EXPECT_GT(SoundEngine::GetPositionMs(SoundStrike), 0);
+    EXPECT_GT(SoundEngine::GetPositionMs(SoundEcho), 0);
+}
+
+TEST_F(EffectsOnWine, WaterLoopsLoopAndFallSilentWithTheStream) {
+    StartWithSounds();
+    PlaySoundEffect(SoundWaterA);
+    EXPECT_EQ(SoundEngine::GetVolume(SoundWaterA), 0);
+    // The play cursor comes round to the start again: the loop goes on past its end.
+    int32_t last = SoundEngine::GetPositionMs(SoundWaterA);
+    bool wrapped = false;
+    for (int waited = 0; waited < 9000 && !wrapped; waited += 20) {
+        Sleep(20);
+        const int32_t now = SoundEngine::GetPositionMs(SoundWaterA);
+        wrapped = now < last;
+        last = now;
+    }
+    EXPECT_TRUE(wrapped);
+    const long later = CaptureSize();
+    EXPECT_GE(WaitForSound(later, 2000), 2000u);
+
+    StreamLevel = 10;   // now only sound 4 should be heard, and it is not playing
+    ModulateWaterSound(SoundWaterA);
+    EXPECT_EQ(SoundEngine::GetVolume(SoundWaterA), -10000);
+    Sleep(500);
+    const long quiet = CaptureSize();
+    Sleep(800);
+    EXPECT_LT(LoudSamplesSince(quiet), 200u);
+    SoundEngine::StopSample(SoundWaterA);
+}
+
+TEST_F(EffectsOnWine, SimplePlayerPlaysTheResource) {
+    if (!HaveSoundResources()) {
+        EXPECT_EQ(PlayWaveResource(IDW_STRIKE), 0);   // nothing to find
+        GTEST_SKIP() << "the executable carries no sounds yet";
+    }
+    SoundMode = SoundModeSimple;
+    const long before = CaptureSize();
+    PlaySoundEffect(SoundSpill);
+    EXPECT_GE(WaitForSound(before, 3000), 2000u);
+    EXPECT_EQ(PlayWaveResource(999), 0);
+}
+
+TEST_F(EffectsOnWine, WaterTimerEndsItselfOnceTheWaterSoundIsOff) {
+    WaterPanCounter[0] = WaterPanCounter[1] = 0;
+    AppSettings.WaterSoundEffect = 1;
+    ASSERT_NE(SetTimer(window_, 3, 500, WaterSoundTimerProc), 0u);
+    WaterSoundTimerProc(window_, WM_TIMER, 3, 0);
+    EXPECT_EQ(WaterPanCounter[0], 1);
+    EXPECT_EQ(WaterPanCounter[1], 1);
+    AppSettings.WaterSoundEffect = 0;
+    WaterSoundTimerProc(window_, WM_TIMER, 3, 0);
+    EXPECT_EQ(WaterPanCounter[0], 1);
+    EXPECT_FALSE(KillTimer(window_, 3));   // already gone
+}
+
+}  // namespace

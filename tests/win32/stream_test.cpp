@@ -1,0 +1,94 @@
+// The file stream on Wine: a WAVE file longer than the buffer played through the refill timer
+// into the capture, once and looping, and stopped or closed again and again while it plays.
+#include "tests/win32/engine_test_support.h"
+
+#include "sound/engine.h"
+#include "sound/engine_state.h"
+
+namespace {
+
+using namespace soundtest;
+
+class StreamOnWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window_ = MakeWindow();
+        ASSERT_NE(window_, nullptr);
+        ASSERT_EQ(SoundEngine::Init(window_, 22050, 16, 1, 1), 1);
+    }
+    void TearDown() override {
+        SoundEngine::Shutdown();
+        DestroyWindow(window_);
+    }
+    HWND window_ = nullptr;
+};
+
+TEST_F(StreamOnWine, FileLongerThanTheBufferPlaysOnceAndStops) {
+    WriteTone("long.wav", 2500, 440);
+    ASSERT_EQ(SoundEngine::OpenStream("long.wav", 49), 0);
+    ASSERT_EQ(SoundEngine::OpenStream("long.wav", 500), 1);
+    EXPECT_EQ(Engine.stream.bufferBytes, 22050u);
+    const long before = CaptureSize();
+    ASSERT_EQ(SoundEngine::PlayStream(0), 1);
+    EXPECT_GE(WaitForSound(before, 3000), 2000u);
+    // The data runs out after 2.5 s; the buffer plays out once and the timer ends.
+    for (int waited = 0; waited < 10000 && Engine.stream.timerId != 0; waited += 100) Sleep(100);
+    EXPECT_EQ(Engine.stream.timerId, 0u);
+    Sleep(800);
+    const long after = CaptureSize();
+    Sleep(800);
+    EXPECT_LT(LoudSamplesSince(after), 200u);
+    // Played again, it starts from the beginning.
+    const long again = CaptureSize();
+    ASSERT_EQ(SoundEngine::PlayStream(0), 1);
+    EXPECT_GE(WaitForSound(again, 3000), 2000u);
+    SoundEngine::CloseStream();
+}
+
+TEST_F(StreamOnWine, LoopingStreamKeepsSounding) {
+    WriteTone("loop.wav", 1100, 330);
+    ASSERT_EQ(SoundEngine::OpenStream("loop.wav", 500), 1);
+    ASSERT_EQ(SoundEngine::PlayStream(1), 1);
+    Sleep(3000);   // well past the file's end
+    EXPECT_NE(Engine.stream.timerId, 0u);
+    const long later = CaptureSize();
+    EXPECT_GE(WaitForSound(later, 2000), 2000u);
+    ASSERT_EQ(SoundEngine::PauseStream(), 1);
+    ASSERT_EQ(SoundEngine::PlayStream(1), 1);
+    ASSERT_EQ(SoundEngine::StopStream(), 1);
+}
+
+TEST_F(StreamOnWine, StoppingAndClosingWhilePlayingNeverFails) {
+    WriteTone("busy.wav", 1200, 550);
+    for (int round = 0; round < 60; ++round) {
+        ASSERT_EQ(SoundEngine::OpenStream("busy.wav", 50 + round % 5 * 100), 1) << round;
+        ASSERT_EQ(SoundEngine::PlayStream(round % 2), 1);
+        Sleep(static_cast<DWORD>(round % 7 * 5));
+        if (round % 3 == 0) {
+            EXPECT_EQ(SoundEngine::PauseStream(), 1);
+        }
+        if (round % 3 == 1) {
+            EXPECT_EQ(SoundEngine::StopStream(), 1);
+        }
+        if (round % 4 == 0) {
+            EXPECT_EQ(SoundEngine::PlayStream(1), 1);
+        }
+        SoundEngine::CloseStream();
+        SoundEngine::CloseStream();
+        EXPECT_EQ(SoundEngine::StopStream(), 0);
+    }
+    // Shutdown and a change of focus close a playing stream as well.
+    ASSERT_EQ(SoundEngine::OpenStream("busy.wav", 100), 1);
+    ASSERT_EQ(SoundEngine::PlayStream(1), 1);
+    Sleep(50);
+    EXPECT_EQ(SoundEngine::SetGlobalFocus(1), 1);
+    EXPECT_EQ(Engine.stream.file, nullptr);
+    ASSERT_EQ(SoundEngine::OpenStream("busy.wav", 100), 1);
+    ASSERT_EQ(SoundEngine::PlayStream(0), 1);
+    Sleep(50);
+    SoundEngine::Shutdown();
+    EXPECT_EQ(Engine.stream.file, nullptr);
+    EXPECT_EQ(SoundEngine::PlayStream(0), 0);
+}
+
+}  // namespace
