@@ -223,14 +223,25 @@ e2e_pixel() {
         tr 'A-F' 'a-f'
 }
 
+# e2e_pointer_to X Y: moves the pointer there and waits until it is there. A --sync move to
+# where the pointer already is waits for motion that never comes (xdotool gives up after
+# seconds), so that move is left out.
+e2e_pointer_to() {
+    local X Y SCREEN WINDOW
+    eval "$(xdotool getmouselocation --shell)"
+    [ "$X" = "$1" ] && [ "$Y" = "$2" ] && return 0
+    xdotool mousemove --sync "$1" "$2"
+}
+
 # e2e_click X Y [BUTTON]: a click at a screen position (1 left, 2 middle, 3 right).
-e2e_click() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; }
+e2e_click() { e2e_pointer_to "$1" "$2" && xdotool click "${3:-1}"; }
 
 # e2e_drag X1 Y1 X2 Y2 [BUTTON]: press at one place, move there in steps, release.
 e2e_drag() {
     local x1=$1 y1=$2 x2=$3 y2=$4 b=${5:-1} i
     local steps=8
-    xdotool mousemove --sync "$x1" "$y1" mousedown "$b"
+    e2e_pointer_to "$x1" "$y1"
+    xdotool mousedown "$b"
     sleep 0.1
     for ((i = 1; i <= steps; i++)); do
         xdotool mousemove --sync $((x1 + (x2 - x1) * i / steps)) $((y1 + (y2 - y1) * i / steps))

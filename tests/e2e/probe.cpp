@@ -193,6 +193,82 @@ void PrintRegion(HWND window) {
                 static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(prop)));
 }
 
+// The region in force as "l,t,r,b l,t,r,b ..." in window coordinates; "none" when the window
+// has no region.
+std::string RegionRects(HWND window) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    std::string list = "none";
+    if (GetWindowRgn(window, region) != ERROR) {
+        list.clear();
+        const DWORD size = GetRegionData(region, 0, nullptr);
+        std::vector<char> data(size);
+        RGNDATA* rd = reinterpret_cast<RGNDATA*>(data.data());
+        if (size && GetRegionData(region, size, rd)) {
+            const RECT* rects = reinterpret_cast<const RECT*>(rd->Buffer);
+            for (DWORD i = 0; i < rd->rdh.nCount; ++i) {
+                char item[64];
+                std::snprintf(item, sizeof item, "%s%ld,%ld,%ld,%ld", i ? " " : "",
+                              rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
+                list += item;
+            }
+        }
+    }
+    DeleteObject(region);
+    return list;
+}
+
+// Watches the main window for --timeout ms from the moment it first exists (waiting up to
+// a minute for it) and prints every change of its position, visibility or region, in order,
+// with the time since the window was first seen: s<i>_ms, s<i>_left, s<i>_top, s<i>_visible,
+// s<i>_rects. A separate probe run per sample would take longer than one frame of the sozu
+// lasts; this one polls every millisecond. "watching=1" is printed first, so a script can
+// start the program only once the watch is ready; every state is flushed as it comes. The
+// watch also ends when the window is gone.
+int WatchCommand(const Options& o) {
+    constexpr int MaxStates = 1000;
+    constexpr DWORD AppearMs = 60000;
+    std::printf("watching=1\n");
+    std::fflush(stdout);
+    DWORD start = GetTickCount();
+    HWND window = nullptr;
+    bool seen = false;
+    int count = 0;
+    std::string last;
+    while (GetTickCount() - start < (seen ? o.timeoutMs : AppearMs) && count < MaxStates) {
+        if (!window) {
+            std::vector<HWND> found = FindAll(o.className, o.title);
+            if (!found.empty()) {
+                window = found[0];
+                seen = true;
+                start = GetTickCount();
+            }
+        } else if (!IsWindow(window)) {
+            break;
+        }
+        if (window) {
+            RECT r = {};
+            GetWindowRect(window, &r);
+            const int visible = IsWindowVisible(window) ? 1 : 0;
+            const std::string rects = RegionRects(window);
+            char head[96];
+            std::snprintf(head, sizeof head, "%ld %ld %d ", r.left, r.top, visible);
+            const std::string state = head + rects;
+            if (state != last) {
+                last = state;
+                std::printf("s%d_ms=%lu\ns%d_left=%ld\ns%d_top=%ld\ns%d_visible=%d\n"
+                            "s%d_rects=%s\n",
+                            count, static_cast<unsigned long>(GetTickCount() - start), count,
+                            r.left, count, r.top, count, visible, count, rects.c_str());
+                ++count;
+                std::fflush(stdout);
+            }
+        }
+        Sleep(1);
+    }
+    std::printf("count=%d\n", count);
+    return count ? ExitOk : ExitNotFound;
+}
+
 void PrintWindowFacts(HWND window) {
     RECT r = {};
     GetWindowRect(window, &r);
@@ -370,9 +446,12 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: probe.exe find|info|wait-gone|close|command ID|key VK|post MSG [W [L]]\n"
                  "       | move L T W H | activate | msgbox [CAPTION] | msgbox-ok [CAPTION]\n"
-                 "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--shaped]\n"
-                 "         [--seconds N]\n"
-                 "       | foreground | tray | screen | windows\n"
+                 "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--shaped]
+"
+                 "         [--seconds N]
+"
+                 "       | foreground | tray | screen | windows | watch
+"
                  "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible]\n");
     return ExitUsage;
 }
@@ -405,6 +484,7 @@ int Run(const Options& o) {
     if (c == "about") return DialogCommand(o, AboutCaption);
     if (c == "dialog") return o.args.empty() ? ExitUsage : DialogCommand(o, o.args[0]);
     if (c == "testwin") return TestWindowCommand(o);
+    if (c == "watch") return WatchCommand(o);
     if (c == "foreground") {
         PrintWindowSummary("", GetForegroundWindow());
         return ExitOk;
