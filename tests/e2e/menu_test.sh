@@ -54,7 +54,7 @@ fi
 
 # Chosen with the keyboard, the X focus on the window: "特殊効果" (sixth line),
 # its sub-menu, "しずく" (second item) turns the drops off.
-ui_focus_main
+ui_focus_x
 e2e_key Down Down Down Down Down Down Right
 e2e_require "the effects sub-menu opens" ui_wait_menus 2
 e2e_key Down Return

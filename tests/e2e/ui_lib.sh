@@ -151,12 +151,13 @@ ui_end_testwins() {
     for pid in "${UI_TESTWINS[@]}"; do ui_end_testwin "$pid"; done
 }
 
-# ui_focus_main: gives the X keyboard focus to the program's window. Wine makes a window the
-# foreground without always moving the X focus there (a window shown while another program
-# had the focus), and xdotool's keys go where the X focus is.
-ui_focus_main() {
+# ui_focus_x [NAME_REGEX]: gives the X keyboard focus to a window by its title (default the
+# program's main window). Wine makes a window the foreground without always moving the X
+# focus there (a window shown while another program had the focus), and xdotool's keys go
+# where the X focus is.
+ui_focus_x() {
     local id
-    id=$(xdotool search --name '^Tsutsuri$' | head -1)
+    id=$(xdotool search --name "${1:-^Tsutsuri\$}" | head -1)
     [ -n "$id" ] && xdotool windowfocus --sync "$id"
 }
 
