@@ -62,6 +62,9 @@ e2e_probe_read() {
     E2E_PROBE_OUT=$(e2e_probe "$@")
     rc=$?
     PROBE=()
+    # Byte by byte: in a UTF-8 locale `read` takes a code page 932 lead byte at a line's end
+    # and the newline after it for one character, and the next key vanishes into this one.
+    local LC_ALL=C
     while IFS= read -r line; do
         [[ $line == *=* ]] && PROBE[${line%%=*}]=${line#*=}
     done <<<"$E2E_PROBE_OUT"
