@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for end-to-end tests: the real tsutsuri.exe on the Wine session's desktop, looked at
 # from the inside with probe.exe and from the outside through the X screen.
 #
@@ -37,6 +38,12 @@ e2e_begin() {
     . "$TSUTSURI_WINE_STATE/env"
     E2E_NAME=$(basename "$0" .sh)
     trap e2e_cleanup EXIT
+    # A copy left over by an earlier test would hold the single-instance mutex and answer
+    # for the window this test starts.
+    if e2e_probe find >/dev/null; then
+        e2e_log "a copy of the program was already running; killing the prefix"
+        e2e_kill_all
+    fi
 }
 
 # ---- probe.exe -------------------------------------------------------------------------
@@ -55,6 +62,9 @@ e2e_probe_read() {
     E2E_PROBE_OUT=$(e2e_probe "$@")
     rc=$?
     PROBE=()
+    # Byte by byte: in a UTF-8 locale `read` takes a code page 932 lead byte at a line's end
+    # and the newline after it for one character, and the next key vanishes into this one.
+    local LC_ALL=C
     while IFS= read -r line; do
         [[ $line == *=* ]] && PROBE[${line%%=*}]=${line#*=}
     done <<<"$E2E_PROBE_OUT"
@@ -166,8 +176,11 @@ e2e_kill_all() {
     wineserver -w 2>/dev/null || true
     local pid
     for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
-    # A killed server means a new one: make it persistent again, as the session started it.
+    # A killed server means a new one: make it persistent again, as the session started it,
+    # and bring the desktop back.
     wineserver -p </dev/null >/dev/null 2>&1 || true
+    "$E2E_LIB_DIR/desktop.sh" "$TSUTSURI_WINE_STATE" "$TSUTSURI_PROBE" ||
+        e2e_log "the desktop did not come back"
 }
 
 e2e_cleanup() {
