@@ -98,8 +98,8 @@ ui_tray_icons() {
         }'
 }
 
-# ui_open_tray_menu: clicks the tray icons from the right until one opens a menu (icons left
-# behind by copies that quit with Escape answer nothing). Sets UI_TRAY_X, UI_TRAY_Y to the
+# ui_open_tray_menu: clicks the tray icons from the right until one opens a menu (other
+# programs' icons may stand there too). Sets UI_TRAY_X, UI_TRAY_Y to the
 # place that worked; 1 when none did.
 ui_open_tray_menu() {
     local shot=$E2E_DIR/tray.png x
