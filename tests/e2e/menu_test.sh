@@ -63,13 +63,12 @@ ui_poll 10 ui_ini_is Runsts etc_sizuk 0 ||
 ui_poll 5 ui_no_menu || e2e_fail "the menu stayed open after the choice"
 
 # ---- the tray icon: a left click opens the same menu -------------------------------------
-e2e_require "a tray icon opens the menu" ui_open_tray_menu
+# The icon shows one of the program's two pictures (ui_open_tray_menu clicks only those).
+e2e_require "the tray icon opens the menu" ui_open_tray_menu
 e2e_log "tray icon at $UI_TRAY_X,$UI_TRAY_Y"
 [ "$UI_TRAY_X" -gt 900 ] || e2e_fail "the tray icon is not at the taskbar's right end ($UI_TRAY_X)"
 e2e_expect_eq "menus open from the tray" 1 "${#MENUS[@]}"
 icons_running=$(ui_tray_icons "$E2E_DIR/tray.png" | wc -l)
-ui_tray_icon_is_ours "$E2E_DIR/tray.png" $((UI_TRAY_X - UI_TRAY_ICON_SIDE / 2)) ||
-    e2e_fail "the clicked icon does not show the program's tray picture"
 # Chosen with the mouse: "Tsutsuriの位置" opens its sub-menu, "自由に配置" takes the window
 # out of the topmost band and leaves it in place.
 ui_menu_shot 0 "$E2E_DIR/traymenu.png"

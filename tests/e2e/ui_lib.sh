@@ -98,13 +98,14 @@ ui_tray_icons() {
         }'
 }
 
-# ui_open_tray_menu: clicks the tray icons from the right until one opens a menu (other
-# programs' icons may stand there too). Sets UI_TRAY_X, UI_TRAY_Y to the
+# ui_open_tray_menu: clicks the icons that show the program's pictures, from the right, until
+# one opens a menu (other programs' icons may stand there too). Sets UI_TRAY_X, UI_TRAY_Y to the
 # place that worked; 1 when none did.
 ui_open_tray_menu() {
     local shot=$E2E_DIR/tray.png x
     e2e_screenshot "$shot"
     for x in $(ui_tray_icons "$shot"); do
+        ui_tray_icon_is_ours "$shot" "$x" || continue
         UI_TRAY_X=$((x + UI_TRAY_ICON_SIDE / 2))
         UI_TRAY_Y=$((UI_TASKBAR_TOP + 10))
         e2e_click "$UI_TRAY_X" "$UI_TRAY_Y"
@@ -169,8 +170,8 @@ ui_tray_icon_is_ours() {
     convert "$1" -crop "${UI_TRAY_ICON_SIDE}x${UI_TRAY_ICON_SIDE}+$2+$((UI_TASKBAR_TOP + 2))" \
         +repage "$cell"
     for ico in tray tray_tipping; do
-        convert "$UI_RES_DIR/$ico.ico[0]" -background white -flatten "$E2E_DIR/$ico.png"
-        n=$(compare -metric AE -fuzz 10% "$cell" "$E2E_DIR/$ico.png" null: 2>&1 | cut -d' ' -f1)
+        convert "$UI_RES_DIR/$ico.ico[0]" -background white -flatten "$E2E_DIR/icon-$ico.png"
+        n=$(compare -metric AE -fuzz 10% "$cell" "$E2E_DIR/icon-$ico.png" null: 2>&1 | cut -d' ' -f1)
         [ "${n:-999}" -le 8 ] && return 0
     done
     return 1
