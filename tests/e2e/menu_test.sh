@@ -76,6 +76,7 @@ ui_click_band 0 3
 e2e_require "the position sub-menu opens" ui_wait_menus 2
 ui_menu_shot 0 "$E2E_DIR/submenu.png"
 e2e_expect_eq "items of the position sub-menu" 3 "${#BANDS[@]}"
+e2e_expect_eq "marked position item at start-up" 2 "$(ui_marked_band "$E2E_DIR/submenu.png")"
 ui_click_band 0 1
 ui_poll 10 ui_ini_is Runsts posmode 1 ||
     e2e_fail "posmode after choosing 自由に配置: $(e2e_ini_get "$E2E_DIR/tsutsurin.ini" Runsts posmode)"
@@ -89,7 +90,18 @@ e2e_click $grab_x $grab_y 3
 e2e_require "the menu opens again" ui_wait_menus 1
 ui_menu_shot 0 "$E2E_DIR/menu2.png"
 e2e_require "nine lines again" [ "${#BANDS[@]}" -eq 9 ]
-ui_click_band 0 8
+# On the way, the position sub-menu now marks "自由に配置".
+menu2_bands=("${BANDS[@]}")
+ui_click_band 0 3
+if ui_wait_menus 2; then
+    ui_menu_shot 0 "$E2E_DIR/submenu2.png"
+    e2e_expect_eq "marked position item after the choice" 1 "$(ui_marked_band "$E2E_DIR/submenu2.png")"
+else
+    e2e_fail "the position sub-menu did not open again"
+fi
+ui_menus
+BANDS=("${menu2_bands[@]}")
+ui_click_band $((${#MENUS[@]} - 1)) 8
 if e2e_wait_exit; then
     e2e_expect_eq "exit code after 終了" 0 "$E2E_EXIT_CODE"
 else

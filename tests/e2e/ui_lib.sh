@@ -176,3 +176,18 @@ ui_tray_icon_is_ours() {
     done
     return 1
 }
+
+# ui_marked_band PICTURE: the index in BANDS (of that menu picture) of the one line with a
+# check mark in the left margin; prints nothing when no line or several lines have one.
+UI_MARK_MARGIN=16
+ui_marked_band() {
+    local i y0 y1 found=""
+    for i in "${!BANDS[@]}"; do
+        read -r y0 y1 <<<"${BANDS[$i]}"
+        convert "$1" -crop "${UI_MARK_MARGIN}x$((y1 - y0 + 1))+0+$y0" +repage -depth 8 txt:- |
+            grep -q '#000000' || continue
+        [ -n "$found" ] && return 1
+        found=$i
+    done
+    echo "$found"
+}
