@@ -125,11 +125,14 @@ for key in "Winpos Xpos 400" "Runsts snd_vol 0" "Kand cpu0 15" "Debug sw 0"; do
     e2e_expect_eq "saved $section/$name" "$value" "$(e2e_ini_get "$E2E_DIR/tsutsurin.ini" "$section" "$name")"
 done
 
-# ---- the debug switch marks the sound line -----------------------------------------------
+# ---- the debug switch marks the sound line; always on top comes back on top ---------------
 dir=$(e2e_new_dir)
 e2e_ini_write "$dir/tsutsurin.ini" <<'X2'
+[Winpos]
+Xpos=300
+Ypos=200
 [Runsts]
-posmode=1
+posmode=2
 snd_vol=2
 [Debug]
 sw=1
@@ -140,5 +143,7 @@ e2e_require "the dialog opens" about --timeout 15000
 expect_sound_line "Sound   ：  Direct(DBG)"
 e2e_probe close --class '#32770' --title-hex "$ABOUT_TITLE_HEX" >/dev/null
 ui_poll 5 about_gone || e2e_fail "the close box did not close the dialog"
+ui_poll 5 main_visible_is 1 || e2e_fail "the sozu did not come back after the dialog"
+e2e_expect_eq "sozu in its place, on top" "300,200,1" "${WIN[left]},${WIN[top]},${WIN[topmost]}"
 e2e_require "ends on WM_CLOSE" e2e_stop
 e2e_finish
