@@ -11,7 +11,6 @@
 #include "app/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
-#include "tests/win32/sibling_stubs.h"   // OnCommand reaches the sound functions
 
 namespace {
 
