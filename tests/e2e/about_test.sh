@@ -8,6 +8,7 @@ source "$(dirname "$0")/ui_lib.sh"
 ui_begin
 
 ABOUT_TITLE_HEX=$(e2e_hex 'Tsutsuri について')
+# shellcheck disable=SC2120  # e2e_require passes the arguments
 about() { e2e_probe_read about "$@"; }
 about_open() { about; [ "${PROBE[count]}" == 1 ]; }
 about_gone() { about; [ "${PROBE[count]}" == 0 ]; }
@@ -55,7 +56,7 @@ ui_poll 5 main_visible_is 0 || e2e_fail "the sozu is still shown while the dialo
 # one-second refreshes while busy loops load both cores.
 seen=""
 load_pids=()
-for c in 1 2; do timeout 6 bash -c 'while :; do :; done' & load_pids+=($!); done
+for _ in 1 2; do timeout 6 bash -c 'while :; do :; done' & load_pids+=($!); done
 for ((i = 0; i < 15; i++)); do
     about
     n=$(cpu_percent) || e2e_fail "CPU line: ${PROBE[text1002_hex]}"

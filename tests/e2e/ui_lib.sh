@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for the tests of the popup menu, the tray icon, the about dialog and perching;
 # sourced after lib.sh. Functions that set globals must be called directly, not in $( ).
 
