@@ -38,9 +38,13 @@ e2e_expect_eq "posmode saved" 0 "$(e2e_ini_get "$E2E_DIR/tsutsurin.ini" Runsts p
 
 # New windows in front: bottom just at the taskbar's top, then reaching below it.
 ui_testwin 600 448 300 300 C
+testwin_rect C
+e2e_expect_eq "C's bottom" $FLOOR "${RECT[bottom]}"
 expect_perch "window whose bottom is the taskbar's top" C
 ui_testwin 500 400 300 500 B
 pid_b=$UI_TESTWIN_PID
+testwin_rect B
+[ "${RECT[bottom]}" -gt $FLOOR ] || e2e_fail "B does not reach below the taskbar: ${RECT[bottom]}"
 expect_perch "window reaching below the taskbar" B
 
 # A middle click on the sozu makes it the foreground window (a left press on the caption

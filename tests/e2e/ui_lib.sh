@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for the tests of the popup menu, the tray icon, the about dialog and perching;
 # sourced after lib.sh. Functions that set globals must be called directly, not in $( ).
 
@@ -98,13 +99,14 @@ ui_tray_icons() {
         }'
 }
 
-# ui_open_tray_menu: clicks the tray icons from the right until one opens a menu (icons left
-# behind by copies that quit with Escape answer nothing). Sets UI_TRAY_X, UI_TRAY_Y to the
+# ui_open_tray_menu: clicks the icons that show the program's pictures, from the right, until
+# one opens a menu (other programs' icons may stand there too). Sets UI_TRAY_X, UI_TRAY_Y to the
 # place that worked; 1 when none did.
 ui_open_tray_menu() {
     local shot=$E2E_DIR/tray.png x
     e2e_screenshot "$shot"
     for x in $(ui_tray_icons "$shot"); do
+        ui_tray_icon_is_ours "$shot" "$x" || continue
         UI_TRAY_X=$((x + UI_TRAY_ICON_SIDE / 2))
         UI_TRAY_Y=$((UI_TASKBAR_TOP + 10))
         e2e_click "$UI_TRAY_X" "$UI_TRAY_Y"
@@ -169,9 +171,24 @@ ui_tray_icon_is_ours() {
     convert "$1" -crop "${UI_TRAY_ICON_SIDE}x${UI_TRAY_ICON_SIDE}+$2+$((UI_TASKBAR_TOP + 2))" \
         +repage "$cell"
     for ico in tray tray_tipping; do
-        convert "$UI_RES_DIR/$ico.ico[0]" -background white -flatten "$E2E_DIR/$ico.png"
-        n=$(compare -metric AE -fuzz 10% "$cell" "$E2E_DIR/$ico.png" null: 2>&1 | cut -d' ' -f1)
+        convert "$UI_RES_DIR/$ico.ico[0]" -background white -flatten "$E2E_DIR/icon-$ico.png"
+        n=$(compare -metric AE -fuzz 10% "$cell" "$E2E_DIR/icon-$ico.png" null: 2>&1 | cut -d' ' -f1)
         [ "${n:-999}" -le 8 ] && return 0
     done
     return 1
+}
+
+# ui_marked_band PICTURE: the index in BANDS (of that menu picture) of the one line with a
+# check mark in the left margin; prints nothing when no line or several lines have one.
+UI_MARK_MARGIN=16
+ui_marked_band() {
+    local i y0 y1 found=""
+    for i in "${!BANDS[@]}"; do
+        read -r y0 y1 <<<"${BANDS[$i]}"
+        convert "$1" -crop "${UI_MARK_MARGIN}x$((y1 - y0 + 1))+0+$y0" +repage -depth 8 txt:- |
+            grep -q '#000000' || continue
+        [ -n "$found" ] && return 1
+        found=$i
+    done
+    echo "$found"
 }
