@@ -16,7 +16,8 @@ Ypos=300
 [Runsts]
 posmode=2
 X2
-# A plain window keeps the desktop, and its notification area, alive after the program ends.
+# Another program's window on the desktop, as a user has one; it holds the X focus when the
+# program starts, so the keys below first give the focus back to the program's window.
 ui_testwin 40 40 200 120 keeper
 e2e_require "window shows" e2e_start "$dir"
 # A point inside the window's shape: the lower rock.
