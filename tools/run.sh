@@ -93,6 +93,10 @@ if [ ! -f "$state/prefix-ready" ]; then
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f </dev/null >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell \
         /d ${ScreenWidth}x${ScreenHeight} /f </dev/null >/dev/null 2>&1
+    # Wine has no "ＭＳ Ｐゴシック", the about dialog's font; the IPA proportional Gothic has
+    # its metrics, so the dialog's texts fit their controls as they do on Windows.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f \
+        </dev/null >/dev/null 2>&1
     # Notepad opens at a known place, so the perched sozu has a window to stand beside.
     for kv in iWindowPosX:320 iWindowPosY:180 iWindowPosDX:520 iWindowPosDY:360; do
         wine reg add 'HKCU\Software\Microsoft\Notepad' /v "${kv%%:*}" /t REG_DWORD \
