@@ -124,10 +124,12 @@ e2e_click "$PressX" "$PressY" 3
 e2e_probe_read find --class '#32768' --title '' --visible --timeout 10000
 e2e_expect_eq "popup menu open" 1 "${PROBE[found]}"
 e2e_watch_read
-held=${WATCH[count]}
+e2e_watch_frames
+held=$E2E_FRAMES
 e2e_ticks 8
 e2e_watch_read
-e2e_expect_eq "shape changes while the menu is open" 0 "$((WATCH[count] - held))"
+e2e_watch_frames
+e2e_expect_eq "shapes while the menu is open (8 heartbeats)" "$held" "$E2E_FRAMES"
 e2e_key Escape
 e2e_probe_read wait-gone --class '#32768' --title '' --timeout 10000
 e2e_expect_eq "popup menu closed by Escape" 1 "${PROBE[gone]}"
