@@ -11,7 +11,6 @@
 #include "app/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
-#include "tests/win32/sibling_stubs.h"   // OnCommand reaches the sound functions
 
 namespace {
 
@@ -114,7 +113,7 @@ TEST_F(About, TemplateControlsCarryTheirTextsAndStyles) {
     char title[64] = {};
     GetWindowTextA(dialog, title, sizeof title);
     EXPECT_STREQ(title, "Tsutsuri について");
-    EXPECT_EQ(Text(dialog, IDC_HOMEPAGE), "作者ホームページへ　：　https://example.org/tsutsuri/");
+    EXPECT_EQ(Text(dialog, IDC_HOMEPAGE), "作者ホームページへ　：　https://example.org/");
     EXPECT_EQ(Text(dialog, IDC_MAIL), "作者へE-mail　 ：　tsutsuri@example.org");
     EXPECT_EQ(GetWindowLongA(GetDlgItem(dialog, IDOK), GWL_STYLE) & (BS_TYPEMASK | WS_TABSTOP),
               BS_DEFPUSHBUTTON | WS_TABSTOP);

@@ -17,7 +17,7 @@
 #include "app/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
-#include "tests/win32/sibling_stubs.h"
+#include "tests/win32/engine_test_support.h"
 
 namespace {
 
@@ -200,6 +200,29 @@ TEST_F(Commands, VolumeChoicesFollowEachStartOfTheEngine) {
     EXPECT_EQ(SoundMode, SoundModeOff);
     EXPECT_TRUE(Checked(IDM_VOL_OFF));
     ExpectSoundItemsAgreeWithTheEngine(true);
+}
+
+// Run in a child whose Wine has no sound driver, so the engine cannot start.
+TEST_F(Commands, WithoutSoundDeviceChild) {
+    if (!soundtest::IsNoSoundChild()) GTEST_SKIP() << "runs as the child of the test below";
+    ApplySettings(window);   // the volume is normal and the water sound on
+    for (int id : {IDM_VOL_LOUD, IDM_VOL_NORMAL, IDM_VOL_QUIET, IDM_WATER_SOUND}) {
+        EXPECT_TRUE(Greyed(id)) << id;
+    }
+    EXPECT_FALSE(Checked(IDM_WATER_SOUND));
+    EXPECT_EQ(ReadKeys()["runsts/etc_water"], "0");
+    EXPECT_EQ(SoundMode, SoundModeSimple);
+    OnCommand(window, IDM_VOL_OFF, 0);
+    EXPECT_EQ(SoundMode, SoundModeOff);
+    EXPECT_TRUE(Greyed(IDM_VOL_LOUD));   // only a start that works enables them again
+    EXPECT_FALSE(Greyed(IDM_VOL_OFF));
+}
+
+TEST(CommandsWithoutSound, EngineThatCannotStartGreysTheSoundItems) {
+    if (soundtest::IsNoSoundChild()) GTEST_SKIP();
+    EXPECT_EQ(soundtest::RunWithoutSoundDevice("commands_nosound.exe",
+                                               "Commands.WithoutSoundDeviceChild"),
+              0u);
 }
 
 TEST_F(Commands, WaterSoundSwitchedOnStartsTimerThreeOnTheWindow) {
