@@ -1,11 +1,13 @@
+# shellcheck shell=bash
 # Helpers for tests that listen to the program: the Wine session's sound device writes
-# everything it plays to the raw file $TSUTSURI_CAPTURE (16-bit stereo frames), growing
-# whether or not anything sounds, and several times faster than real time. So a test marks
+# everything it plays to the raw file $TSUTSURI_CAPTURE (stereo frames at the mixer's 48 kHz,
+# 32-bit float as Wine's mixer hands them over), growing whether or not anything sounds, and
+# several times faster than real time. So a test marks
 # where the file stood, lets the program play, and looks for sounding stretches after the
 # mark: their order and size, not their exact times. Source after lib.sh.
 
-readonly CaptureBytesPerFrame=4
-# Silences inside one sound (a strike's ringing tail dips and rises) are shorter than this.
+# Silences inside one sound (a strike's ringing tail dips and rises) are shorter than this,
+# half a second of sound; the spill and the strike are 12 ticks apart, several seconds.
 readonly CaptureGapFrames=24000
 # A sound is over once this much silence has been written after it.
 readonly CaptureQuietFrames=120000
@@ -19,7 +21,7 @@ capture_size() { stat -c %s "$TSUTSURI_CAPTURE" 2>/dev/null || echo 0; }
 # CAP_PEAK and CAP_ENERGY (frames counted from FROM), the frames read into CAP_FRAMES. A device
 # opened afresh starts the file over; then everything in it is new.
 capture_read() {
-    local from=$1 line key start length peak energy
+    local from=$1 line start length peak energy
     (($(capture_size) >= from)) || from=0
     CAP_START=() CAP_LENGTH=() CAP_PEAK=() CAP_ENERGY=()
     CAP_FRAMES=0
@@ -27,7 +29,7 @@ capture_read() {
         case $line in
         frames=*) CAP_FRAMES=${line#frames=} ;;
         stretch\ *)
-            read -r key start length peak energy <<<"$line"
+            read -r _ start length peak energy <<<"$line"
             CAP_START+=("${start#start=}")
             CAP_LENGTH+=("${length#length=}")
             CAP_PEAK+=("${peak#peak=}")

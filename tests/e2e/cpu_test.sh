@@ -8,9 +8,9 @@ source "$(dirname "$0")/lib.sh"
 e2e_begin
 
 readonly ReadingsPerPhase=5
-readonly AboutCaptionHex=$(e2e_hex 'Tsutsuri について')
-readonly CpuPrefixHex=$(e2e_hex 'CPU使用率：')
-readonly PercentHex=$(e2e_hex '％')
+AboutCaptionHex=$(e2e_hex 'Tsutsuri について')
+CpuPrefixHex=$(e2e_hex 'CPU使用率：')
+PercentHex=$(e2e_hex '％')
 readonly Tolerance=30          # program against kernel, in percentage points
 readonly BusyFloor=35          # one busy core of two is about 50
 

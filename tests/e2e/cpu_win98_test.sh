@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_begin
 
 readonly AppKey='HKCU\Software\Wine\AppDefaults\tsutsuri.exe'
-readonly AboutCaptionHex=$(e2e_hex 'Tsutsuri について')
+AboutCaptionHex=$(e2e_hex 'Tsutsuri について')
 
 # The version applies to every tsutsuri.exe of the session: it is taken away as soon as this
 # copy has started (Wine reads it once, at the process's start) and again on any way out.

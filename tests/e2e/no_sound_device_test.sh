@@ -6,7 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 e2e_begin
 
-readonly AboutCaptionHex=$(e2e_hex 'Tsutsuri について')
+AboutCaptionHex=$(e2e_hex 'Tsutsuri について')
 readonly Left=300 Top=300
 readonly FailureLine=$'^(Enumerate Driver|DirectSoundCreate) Failed\r$'
 

@@ -108,7 +108,7 @@ read -r changes ended < <(tr -d '\r' <"$shapes" | awk -F'[= ]' '/^shape[0-9]/ { 
 ((changes >= 13 && ended == 1)) ||
     e2e_fail "the tube did not tip while dragged ($changes shapes, see $shapes)"
 # Hovering over the lower part ends the drag: the next tip is heard again.
-e2e_window_info
+e2e_require "window info" e2e_window_info
 xdotool mousemove $((WIN[left] + 24)) $((WIN[top] + 40))
 sleep 0.3
 xdotool mousemove $((WIN[left] + 25)) $((WIN[top] + 41))
