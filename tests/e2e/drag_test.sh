@@ -18,16 +18,7 @@ readonly DropX=600 DropY=400
 readonly EndLeft=$((DropX - GripX)) EndTop=$((DropY - GripY))
 
 dir=$(e2e_new_dir)
-e2e_ini_write "$dir/tsutsurin.ini" <<X
-[Winpos]
-Xpos=$Left
-Ypos=$Top
-[Runsts]
-posmode=1
-snd_vol=0
-[Kand]
-cpu2=10000
-X
+e2e_write_still_settings "$dir/tsutsurin.ini" "$Left" "$Top"
 xdotool mousemove 1000 10
 
 e2e_require "watch" e2e_watch_start 60000
