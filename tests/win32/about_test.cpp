@@ -2,6 +2,7 @@
 // main window coming back; CenterOnDesktop.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "tests/win32/test_window.h"
 
 #include <string>
 
@@ -32,19 +33,7 @@ bool IsCentred(HWND window) {
     return r.left == (desktop.right - w) / 2 && r.top == (desktop.bottom - h) / 2;
 }
 
-HWND MakeWindow(int width, int height) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "AboutTestWindow";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(WS_EX_TOOLWINDOW, "AboutTestWindow", "", WS_POPUP, 3, 5, width,
-                           height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
+HWND MakeWindow(int width, int height) { return MakeTestWindow(3, 5, width, height); }
 
 class About : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 // setting, its marks and exactly its key.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "tests/win32/test_window.h"
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -54,19 +55,7 @@ std::string FirstLine() {
 bool Checked(int id) { return GetMenuState(MainMenu, id, MF_BYCOMMAND) & MF_CHECKED; }
 bool Greyed(int id) { return GetMenuState(MainMenu, id, MF_BYCOMMAND) & MF_GRAYED; }
 
-HWND MakeWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "CommandsTestWindow";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(WS_EX_TOOLWINDOW, "CommandsTestWindow", "", WS_POPUP, 100, 100, 48,
-                           48, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
+HWND MakeWindow() { return MakeTestWindow(100, 100, 48, 48); }
 
 void Pump(DWORD ms) {
     const DWORD end = GetTickCount() + ms;

@@ -1,6 +1,7 @@
 // Perching beside real windows of known rectangles.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "tests/win32/test_window.h"
 #include "app/settings.h"
 #include "app/window_win32.h"
 #include "display/placement.h"
@@ -8,18 +9,7 @@
 namespace {
 
 HWND MakeWindow(const char* title, int left, int top, int right, int bottom, DWORD exStyle = 0) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "PlacementTestWindow";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(exStyle, "PlacementTestWindow", title, WS_POPUP, left, top,
-                           right - left, bottom - top, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    return MakeTestWindow(left, top, right - left, bottom - top, exStyle, title);
 }
 
 void Pump() {
