@@ -1,6 +1,6 @@
 // The settings file through the private-profile functions, at SettingsPath.
 #include <windows.h>
-#include <vector>
+#include <cstdlib>
 #include "app/settings_profile.h"
 
 namespace {
@@ -24,10 +24,16 @@ void WriteString(const char* section, const char* key, const char* text) {
 uint32_t ShortCurrentDirectory(uint32_t capacity, char* buffer) {
     const DWORD wideLength = GetCurrentDirectoryW(0, nullptr);   // terminator included
     if (wideLength == 0) return 0;
-    std::vector<wchar_t> longForm(wideLength);
-    if (GetCurrentDirectoryW(wideLength, longForm.data()) + 1 != wideLength) return 0;
+    // Up to 32767 characters: from the heap, and plain malloc rather than a container, which
+    // would bring the exception machinery into the program for this one rare path.
+    wchar_t* longForm = static_cast<wchar_t*>(std::malloc(wideLength * sizeof(wchar_t)));
+    if (!longForm) return 0;
     wchar_t shortForm[MAX_PATH];
-    const DWORD shortLength = GetShortPathNameW(longForm.data(), shortForm, MAX_PATH);
+    DWORD shortLength = 0;
+    if (GetCurrentDirectoryW(wideLength, longForm) + 1 == wideLength) {
+        shortLength = GetShortPathNameW(longForm, shortForm, MAX_PATH);
+    }
+    std::free(longForm);
     if (shortLength == 0 || shortLength >= MAX_PATH) return 0;
     const int bytes = WideCharToMultiByte(CP_ACP, 0, shortForm, -1, buffer,
                                           static_cast<int>(capacity), nullptr, nullptr);

@@ -34,12 +34,13 @@ void Add(PaintPlan& plan, PaintSource source, int32_t srcX, int32_t srcY, int32_
     plan.blits[plan.count++] = {source, srcX, srcY, width, height, dstX, dstY, rop};
 }
 
-// A value outside 0..100 would push the bar above its case or into the next band.
+// A value outside 0..100 would push the bar above its case or into the next band. Worked out
+// in 64 bits: a CPU sample read from a registry statistic can be any 32-bit value.
 int32_t MeterTarget(int32_t value) {
-    int32_t target = (ValueMax - value) / ValuePerRow;
-    if (target < 0) target = 0;
-    if (target > MeterRows) target = MeterRows;
-    return target;
+    const int64_t target = (int64_t{ValueMax} - value) / ValuePerRow;
+    if (target < 0) return 0;
+    if (target > MeterRows) return MeterRows;
+    return static_cast<int32_t>(target);
 }
 
 void StepGap(int32_t& gap, int32_t value) {

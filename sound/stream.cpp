@@ -10,8 +10,6 @@
 #include "sound/engine_state.h"
 #include "sound/wave.h"
 
-std::mutex StreamLock;
-
 namespace {
 
 constexpr long double MillisecondFactor = static_cast<long double>(0.001f);
@@ -22,7 +20,7 @@ constexpr long double MillisecondFactor = static_cast<long double>(0.001f);
 void StopRefillsAndBuffer() {
     uint32_t timer = 0;
     {
-        std::lock_guard<std::mutex> hold(StreamLock);
+        StreamLockHold hold;
         SoundStream& s = Engine.stream;
         s.refilling = 0;
         timer = s.timerId;
@@ -118,7 +116,7 @@ void RefillStream() {
 }
 
 void TS_WINAPI StreamTimerProc(uint32_t, uint32_t, uintptr_t, uintptr_t, uintptr_t) {
-    std::lock_guard<std::mutex> hold(StreamLock);
+    StreamLockHold hold;
     if (!Engine.stream.refilling) return;
     RefillStream();
 }
@@ -150,7 +148,7 @@ int32_t OpenStream(const char* fileName, uint32_t bufferMs) {
         return 0;
     }
     std::fseek(file, static_cast<long>(info.dataOffset), SEEK_SET);
-    std::lock_guard<std::mutex> hold(StreamLock);
+    StreamLockHold hold;
     s = SoundStream{};
     s.buffer = buffer;
     s.info = info;
@@ -166,7 +164,7 @@ int32_t OpenStream(const char* fileName, uint32_t bufferMs) {
 void CloseStream() {
     if (Engine.stream.file == nullptr) return;
     StopStream();
-    std::lock_guard<std::mutex> hold(StreamLock);
+    StreamLockHold hold;
     SoundStream& s = Engine.stream;
     if (s.buffer != nullptr) SoundDevice.release(s.buffer);
     std::fclose(s.file);
@@ -175,7 +173,7 @@ void CloseStream() {
 
 int32_t PlayStream(int32_t loop) {
     SoundStream& s = Engine.stream;
-    std::lock_guard<std::mutex> hold(StreamLock);
+    StreamLockHold hold;
     if (s.file == nullptr) return 0;
     s.looping = loop;
     if (s.timerId != 0) return 1;
@@ -211,7 +209,7 @@ int32_t PauseStream() {
 int32_t StopStream() {
     if (Engine.stream.file == nullptr) return 0;
     StopRefillsAndBuffer();
-    std::lock_guard<std::mutex> hold(StreamLock);
+    StreamLockHold hold;
     SoundStream& s = Engine.stream;
     std::fseek(s.file, static_cast<long>(s.info.dataOffset), SEEK_SET);
     // Back at the start of the data, nothing has run out any more.

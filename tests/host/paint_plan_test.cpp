@@ -177,7 +177,8 @@ TEST_F(PaintPlanTest, TintOutsideTheBandsReadsTheStandardBand) {
 // stream sheets 216 by 432, a frame 48 by 48).
 TEST_F(PaintPlanTest, EveryTransferStaysInsideItsSource) {
     for (uint32_t i = 0; i < 60; ++i) Script.push_back(i * 2654435761u >> 7);
-    const int32_t values[] = {-50, 0, 37, 100, 150};
+    // The extremes too: a CPU sample read from a registry statistic can be any 32-bit value.
+    const int32_t values[] = {INT32_MIN, -50, 0, 37, 100, 150, INT32_MAX};
     for (int frame = 0; frame < 9; ++frame)
     for (int32_t value : values)
     for (int tint : {0, 2, 3, 255}) {
