@@ -14,7 +14,7 @@ namespace {
 
 constexpr UINT_PTR CpuRefreshTimer = 100;
 constexpr UINT CpuRefreshMs = 1000;
-constexpr char HomePage[] = "https://example.org/tsutsuri/";
+constexpr char HomePage[] = "https://example.org/";
 // The subject goes as code page 932 bytes, without percent-encoding.
 constexpr char MailAddress[] = "mailto:tsutsuri@example.org?subject=Tsutsuri Ver.1.01 に関して";
 constexpr char CpuUnknownLine[] = "CPU使用率：不明";

@@ -23,6 +23,16 @@ int32_t CurrentFloor() {
     return PerchFloor(TaskbarEdge, haveBar ? &bar : nullptr, ScreenHeight);
 }
 
+// The window the user sees below the sozu. Hidden windows stand in the z-order too (the
+// taskbar's idle tooltip, which is topmost like the sozu, and every program's IME window);
+// perching beside one would put the sozu at its empty rectangle, off the screen's corner.
+HWND NextShownBelow(HWND window) {
+    for (HWND w = GetWindow(window, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void PerchBesideForeground(HWND window) {
@@ -36,7 +46,7 @@ void PerchBesideForeground(HWND window) {
     bool targetAlive = false;
     if (foreground == window) {
         targetAlive = PerchTarget && IsWindow(PerchTarget);
-        if (!targetAlive) below = GetWindow(window, GW_HWNDNEXT);
+        if (!targetAlive) below = NextShownBelow(window);
     }
     const PerchChoice choice =
         ChoosePerchCandidate(foreground, window, PerchTarget, targetAlive, below);

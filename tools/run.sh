@@ -7,6 +7,7 @@
 # - RUNDIR is the program's current directory: its settings file tsutsurin.ini lands there.
 # - With DISPLAY set, the desktop opens as a window there. Without one, a private Xvfb
 #   screen is used and a screenshot of it is written to RUNDIR/screen.png every 2 s.
+# - A notepad window opens first: the sozu perches beside the window in front.
 # - Ctrl-C ends the program and everything this script started; so does the program's end.
 # The exit status is the program's exit code (or 130 after Ctrl-C).
 set -euo pipefail
@@ -92,8 +93,27 @@ if [ ! -f "$state/prefix-ready" ]; then
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f </dev/null >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell \
         /d ${ScreenWidth}x${ScreenHeight} /f </dev/null >/dev/null 2>&1
+    # Wine has no "ＭＳ Ｐゴシック", the about dialog's font; the IPA proportional Gothic has
+    # its metrics, so the dialog's texts fit their controls as they do on Windows.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f \
+        </dev/null >/dev/null 2>&1
+    # Notepad opens at a known place, so the perched sozu has a window to stand beside.
+    for kv in iWindowPosX:320 iWindowPosY:180 iWindowPosDX:520 iWindowPosDY:360; do
+        wine reg add 'HKCU\Software\Microsoft\Notepad' /v "${kv%%:*}" /t REG_DWORD \
+            /d "${kv#*:}" /f </dev/null >/dev/null 2>&1
+    done
     touch "$state/prefix-ready"
 fi
+
+# In its default placement the sozu perches at the left edge of the window in front; an
+# empty desktop would leave it nowhere to stand, so a notepad window comes first.
+wine notepad </dev/null >/dev/null 2>&1 &
+probe=$(dirname "$exe")/tests/e2e/probe.exe
+if [ -f "$probe" ]; then
+    wine "$probe" find --class Notepad --title "" --visible --timeout 60000 </dev/null \
+        >/dev/null 2>&1 || true
+fi
+sleep 1
 
 (cd "$rundir" && exec wine "$exe") </dev/null &
 prog_pid=$!

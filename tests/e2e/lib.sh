@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for end-to-end tests: the real tsutsuri.exe on the Wine session's desktop, looked at
 # from the inside with probe.exe and from the outside through the X screen.
 #
@@ -37,6 +38,12 @@ e2e_begin() {
     . "$TSUTSURI_WINE_STATE/env"
     E2E_NAME=$(basename "$0" .sh)
     trap e2e_cleanup EXIT
+    # A copy left over by an earlier test would hold the single-instance mutex and answer
+    # for the window this test starts.
+    if e2e_probe find >/dev/null; then
+        e2e_log "a copy of the program was already running; killing the prefix"
+        e2e_kill_all
+    fi
 }
 
 # ---- probe.exe -------------------------------------------------------------------------
@@ -55,6 +62,9 @@ e2e_probe_read() {
     E2E_PROBE_OUT=$(e2e_probe "$@")
     rc=$?
     PROBE=()
+    # Byte by byte: in a UTF-8 locale `read` takes a code page 932 lead byte at a line's end
+    # and the newline after it for one character, and the next key vanishes into this one.
+    local LC_ALL=C
     while IFS= read -r line; do
         [[ $line == *=* ]] && PROBE[${line%%=*}]=${line#*=}
     done <<<"$E2E_PROBE_OUT"
@@ -166,8 +176,11 @@ e2e_kill_all() {
     wineserver -w 2>/dev/null || true
     local pid
     for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
-    # A killed server means a new one: make it persistent again, as the session started it.
+    # A killed server means a new one: make it persistent again, as the session started it,
+    # and bring the desktop back.
     wineserver -p </dev/null >/dev/null 2>&1 || true
+    "$E2E_LIB_DIR/desktop.sh" "$TSUTSURI_WINE_STATE" "$TSUTSURI_PROBE" ||
+        e2e_log "the desktop did not come back"
 }
 
 e2e_cleanup() {
@@ -213,14 +226,25 @@ e2e_pixel() {
         tr 'A-F' 'a-f'
 }
 
+# e2e_pointer_to X Y: moves the pointer there and waits until it is there. A --sync move to
+# where the pointer already is waits for motion that never comes (xdotool gives up after
+# seconds), so that move is left out.
+e2e_pointer_to() {
+    local X Y SCREEN WINDOW
+    eval "$(xdotool getmouselocation --shell)"
+    [ "$X" = "$1" ] && [ "$Y" = "$2" ] && return 0
+    xdotool mousemove --sync "$1" "$2"
+}
+
 # e2e_click X Y [BUTTON]: a click at a screen position (1 left, 2 middle, 3 right).
-e2e_click() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; }
+e2e_click() { e2e_pointer_to "$1" "$2" && xdotool click "${3:-1}"; }
 
 # e2e_drag X1 Y1 X2 Y2 [BUTTON]: press at one place, move there in steps, release.
 e2e_drag() {
     local x1=$1 y1=$2 x2=$3 y2=$4 b=${5:-1} i
     local steps=8
-    xdotool mousemove --sync "$x1" "$y1" mousedown "$b"
+    e2e_pointer_to "$x1" "$y1"
+    xdotool mousedown "$b"
     sleep 0.1
     for ((i = 1; i <= steps; i++)); do
         xdotool mousemove --sync $((x1 + (x2 - x1) * i / steps)) $((y1 + (y2 - y1) * i / steps))

@@ -4,8 +4,8 @@
 //   probe.exe SUBCOMMAND [ARGS] [--class C] [--title T] [--title-hex H] [--timeout MS]
 //
 // Window selection (--class/--title, both "Tsutsuri" unless given; an empty value matches any)
-// applies to find, info, post, close, command, key, move, activate and wait-gone. --timeout
-// waits up to MS milliseconds for what the subcommand looks for (default 0: look once);
+// applies to find, info, post, close, command, key, move, activate, shape-log and wait-gone.
+// --timeout waits up to MS milliseconds for what the subcommand looks for (default 0: look once);
 // --visible counts only visible windows.
 // Texts in code page 932 are printed twice: as raw bytes (key=...) and as hex (key_hex=...).
 // Exit codes: 0 done, 1 not found (or still there, for wait-gone), 2 bad arguments.
@@ -36,6 +36,8 @@ struct Options {
     DWORD timeoutMs = 0;
     bool visibleOnly = false;
     bool topmost = false;
+    bool hidden = false;
+    bool shaped = false;
     DWORD seconds = 0;
 };
 
@@ -191,6 +193,149 @@ void PrintRegion(HWND window) {
                 static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(prop)));
 }
 
+// The region in force as "l,t,r,b l,t,r,b ..." in window coordinates; "none" when the window
+// has no region.
+// The rectangles of the region in force; hasRegion tells a window without one.
+std::vector<RECT> RegionRectList(HWND window, bool* hasRegion = nullptr) {
+    std::vector<RECT> list;
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const bool has = GetWindowRgn(window, region) != ERROR;
+    if (has) {
+        const DWORD size = GetRegionData(region, 0, nullptr);
+        std::vector<char> data(size);
+        RGNDATA* rd = reinterpret_cast<RGNDATA*>(data.data());
+        if (size && GetRegionData(region, size, rd)) {
+            const RECT* rects = reinterpret_cast<const RECT*>(rd->Buffer);
+            list.assign(rects, rects + rd->rdh.nCount);
+        }
+    }
+    DeleteObject(region);
+    if (hasRegion) *hasRegion = has;
+    return list;
+}
+
+std::string RegionRects(HWND window) {
+    bool has = false;
+    const std::vector<RECT> rects = RegionRectList(window, &has);
+    if (!has) return "none";
+    std::string list;
+    for (size_t i = 0; i < rects.size(); ++i) {
+        char item[64];
+        std::snprintf(item, sizeof item, "%s%ld,%ld,%ld,%ld", i ? " " : "", rects[i].left,
+                      rects[i].top, rects[i].right, rects[i].bottom);
+        list += item;
+    }
+    return list;
+}
+
+// The mouse buttons held down, desktop-wide: 1 left, 2 right, 4 middle.
+int MouseButtons() {
+    int buttons = 0;
+    if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) buttons |= 1;
+    if (GetAsyncKeyState(VK_RBUTTON) & 0x8000) buttons |= 2;
+    if (GetAsyncKeyState(VK_MBUTTON) & 0x8000) buttons |= 4;
+    return buttons;
+}
+
+// Watches the main window for --timeout ms from the moment it first exists (waiting up to
+// a minute for it) and prints every change of its position, visibility or region, or of the
+// mouse buttons, in order, with the time since the window was first seen: s<i>_ms,
+// s<i>_left, s<i>_top, s<i>_visible, s<i>_buttons, s<i>_rects. A separate probe run per sample would take longer than one frame of the sozu
+// lasts; this one polls every millisecond. "watching=1" is printed first, so a script can
+// start the program only once the watch is ready; every state is flushed as it comes. The
+// watch also ends when the window is gone.
+int WatchCommand(const Options& o) {
+    constexpr int MaxStates = 1000;
+    constexpr DWORD AppearMs = 60000;
+    std::printf("watching=1\n");
+    std::fflush(stdout);
+    DWORD start = GetTickCount();
+    HWND window = nullptr;
+    bool seen = false;
+    int count = 0;
+    std::string last;
+    while (GetTickCount() - start < (seen ? o.timeoutMs : AppearMs) && count < MaxStates) {
+        if (!window) {
+            std::vector<HWND> found = FindAll(o.className, o.title);
+            if (!found.empty()) {
+                window = found[0];
+                seen = true;
+                start = GetTickCount();
+            }
+        } else if (!IsWindow(window)) {
+            break;
+        }
+        if (window) {
+            RECT r = {};
+            GetWindowRect(window, &r);
+            const int visible = IsWindowVisible(window) ? 1 : 0;
+            const int buttons = MouseButtons();
+            const std::string rects = RegionRects(window);
+            char head[96];
+            std::snprintf(head, sizeof head, "%ld %ld %d %d ", r.left, r.top, visible, buttons);
+            const std::string state = head + rects;
+            if (state != last) {
+                last = state;
+                std::printf("s%d_ms=%lu\ns%d_left=%ld\ns%d_top=%ld\ns%d_visible=%d\n"
+                            "s%d_buttons=%d\ns%d_rects=%s\n",
+                            count, static_cast<unsigned long>(GetTickCount() - start), count,
+                            r.left, count, r.top, count, visible, count, buttons, count,
+                            rects.c_str());
+                ++count;
+                std::fflush(stdout);
+            }
+        }
+        Sleep(1);
+    }
+    std::printf("count=%d\n", count);
+    return count ? ExitOk : ExitNotFound;
+}
+
+// The window's shape in window coordinates as one line of rectangles ("" when it has none).
+std::string RegionSignature(HWND window, long& area) {
+    area = 0;
+    std::string list;
+    for (const RECT& r : RegionRectList(window)) {
+        area += (r.right - r.left) * (r.bottom - r.top);
+        char item[64];
+        std::snprintf(item, sizeof item, "%ld,%ld,%ld,%ld;", r.left, r.top, r.right, r.bottom);
+        list += item;
+    }
+    return list;
+}
+
+unsigned long Fnv1a(const std::string& text) {
+    unsigned long hash = 2166136261UL;
+    for (unsigned char c : text) hash = (hash ^ c) * 16777619UL;
+    return hash & 0xffffffffUL;
+}
+
+// Every change of the main window's shape for --seconds N, looked at every 10 ms from the
+// moment the window is found (--timeout waits for it): lines `shape<i>=<ms> <area> <hash>`,
+// ms counted from the first look, then `shapes=<count>`. The hash names a shape, so the
+// same frame gives the same hash in any copy of the program.
+int ShapeLogCommand(HWND window, const Options& o) {
+    const DWORD start = GetTickCount();
+    std::string last;
+    bool first = true;
+    int count = 0;
+    do {
+        if (!IsWindow(window)) break;
+        long area = 0;
+        const std::string shape = RegionSignature(window, area);
+        if (first || shape != last) {
+            std::printf("shape%d=%lu %ld %08lx\n", count++,
+                        static_cast<unsigned long>(GetTickCount() - start), area, Fnv1a(shape));
+            std::fflush(stdout);
+            last = shape;
+            first = false;
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < o.seconds * 1000);
+    std::printf("shapes=%d\n", count);
+    return ExitOk;
+}
+
 void PrintWindowFacts(HWND window) {
     RECT r = {};
     GetWindowRect(window, &r);
@@ -309,6 +454,8 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // An ordinary framed window at a chosen place, for the program to perch beside. It stays
 // until it is closed (WM_CLOSE), its time runs out (--seconds) or its process is ended.
+// A hidden one (--hidden) only keeps the desktop process alive; --shaped gives it an
+// elliptic window region.
 int TestWindowCommand(const Options& o) {
     if (o.args.size() < 5) return ExitUsage;
     WNDCLASSA wc = {};
@@ -326,9 +473,20 @@ int TestWindowCommand(const Options& o) {
                                   static_cast<int>(Number(o.args[3])), nullptr, nullptr,
                                   wc.hInstance, nullptr);
     if (!window) return ExitNotFound;
-    ShowWindow(window, SW_SHOWNORMAL);
-    UpdateWindow(window);
-    SetForegroundWindow(window);
+    if (o.shaped) {
+        // A window-relative ellipse, kept also as the property "region", the way the
+        // program marks the shape in force: lets the rig check its own region reading.
+        RECT r = {};
+        GetWindowRect(window, &r);
+        HRGN shape = CreateEllipticRgn(0, 0, r.right - r.left, r.bottom - r.top);
+        SetWindowRgn(window, shape, TRUE);
+        SetPropA(window, "region", shape);
+    }
+    if (!o.hidden) {
+        ShowWindow(window, SW_SHOWNORMAL);
+        UpdateWindow(window);
+        SetForegroundWindow(window);
+    }
     if (o.seconds) SetTimer(window, 1, o.seconds * 1000, nullptr);
     PrintHandle("hwnd", window);
     std::fflush(stdout);
@@ -355,8 +513,9 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: probe.exe find|info|wait-gone|close|command ID|key VK|post MSG [W [L]]\n"
                  "       | move L T W H | activate | msgbox [CAPTION] | msgbox-ok [CAPTION]\n"
-                 "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--seconds N]\n"
-                 "       | foreground | tray | screen | windows\n"
+                 "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--shaped]\n"
+                 "         [--seconds N]\n"
+                 "       | foreground | tray | screen | windows | watch | shape-log --seconds N\n"
                  "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible]\n");
     return ExitUsage;
 }
@@ -374,6 +533,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         else if (a == "--seconds" && hasValue) o.seconds = Number(argv[++i]);
         else if (a == "--topmost") o.topmost = true;
         else if (a == "--visible") o.visibleOnly = true;
+        else if (a == "--hidden") o.hidden = true;
+        else if (a == "--shaped") o.shaped = true;
         else if (a.rfind("hex:", 0) == 0) o.args.push_back(FromHex(a.substr(4)));
         else o.args.push_back(a);
     }
@@ -387,14 +548,24 @@ int Run(const Options& o) {
     if (c == "about") return DialogCommand(o, AboutCaption);
     if (c == "dialog") return o.args.empty() ? ExitUsage : DialogCommand(o, o.args[0]);
     if (c == "testwin") return TestWindowCommand(o);
+    if (c == "watch") return WatchCommand(o);
     if (c == "foreground") {
         PrintWindowSummary("", GetForegroundWindow());
         return ExitOk;
     }
-    if (c == "tray") {
+    if (c == "tray") {   // the taskbar, and its child windows (buttons, notification area)
         HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
         PrintWindowSummary("", tray);
-        return tray ? ExitOk : ExitNotFound;
+        if (!tray) return ExitNotFound;
+        int i = 0;
+        for (HWND child = GetWindow(tray, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(child)) continue;
+            char prefix[24];
+            std::snprintf(prefix, sizeof prefix, "child%d_", i++);
+            PrintWindowSummary(prefix, child);
+        }
+        std::printf("children=%d\n", i);
+        return ExitOk;
     }
     if (c == "screen") {
         RECT work = {};
@@ -429,13 +600,14 @@ int Run(const Options& o) {
     }
 
     static const char* const windowCommands[] = {"find", "info", "close", "command", "key",
-                                                 "post", "move", "activate"};
+                                                 "post", "move", "activate", "shape-log"};
     bool known = false;
     for (const char* name : windowCommands) known = known || c == name;
     if (!known) return Usage();
     HWND window = FindTarget(o);
     if (!window) return ExitNotFound;
     if (c == "find") return ExitOk;
+    if (c == "shape-log") return ShapeLogCommand(window, o);
     if (c == "info") {
         PrintWindowFacts(window);
         PrintRegion(window);

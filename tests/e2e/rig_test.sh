@@ -26,7 +26,25 @@ e2e_probe_read info "${win[@]}"
 e2e_expect_eq "dragged by (100, 100)" "200 200" "${PROBE[left]} ${PROBE[top]}"
 
 # The close box at the caption's right end.
-e2e_click $((PROBE[right] - 10)) $((PROBE[top] + 10))
+e2e_click $((${PROBE[right]} - 10)) $((${PROBE[top]} + 10))
 e2e_probe_read wait-gone "${win[@]}" --timeout 5000
 e2e_expect_eq "closed by a click on its close box" 1 "${PROBE[gone]}"
+
+# Region reading, on a shaped window: an ellipse is many rectangles within the window and
+# covers about pi/4 of it: less than the whole rectangle, more than the inscribed diamond.
+wine "$TSUTSURI_PROBE" testwin 300 300 200 100 shaped --shaped --seconds 60 </dev/null \
+    >/dev/null 2>&1 &
+E2E_PIDS+=($!)
+shaped=(--class TsutsuriProbeWindow --title shaped)
+e2e_require "shaped window shows" e2e_probe_read info "${shaped[@]}" --visible --timeout 20000
+e2e_expect_eq "region type (complex)" 3 "${PROBE[region_type]}"
+e2e_expect_eq "region property set" 1 "${PROBE[region_prop]}"
+IFS=, read -r l t r b <<<"${PROBE[region_bound]}"
+w=${PROBE[width]} h=${PROBE[height]}
+[ "$l" -ge 0 ] && [ "$t" -ge 0 ] && [ "$r" -le "$w" ] && [ "$b" -le "$h" ] ||
+    e2e_fail "region bound ${PROBE[region_bound]} outside the ${w}x${h} window"
+area=${PROBE[region_area]:-0}
+[ $((area * 100)) -gt $((w * h * 60)) ] && [ $((area * 100)) -lt $((w * h * 95)) ] ||
+    e2e_fail "ellipse area $area in a ${w}x${h} window"
+e2e_probe close "${shaped[@]}" >/dev/null
 e2e_finish

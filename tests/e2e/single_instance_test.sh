@@ -6,7 +6,11 @@ e2e_begin
 
 AlreadyRunning='既に 『Tsutsuri』 が起動しています、\r\n『Tsutsuri』 は同時に一つだけ起動できます。'
 
-e2e_require "first copy shows its window" e2e_start
+# Free placement: a perched first copy would rightly move beside the second copy's message
+# box once that box is in front, and its position would then say nothing about the rule.
+first_dir=$(e2e_new_dir)
+printf '[Runsts]\nposmode=1\n' | e2e_ini_write "$first_dir/tsutsurin.ini"
+e2e_require "first copy shows its window" e2e_start "$first_dir"
 e2e_window_info
 declare -A before=()
 for k in hwnd pid left top width height visible style exstyle; do before[$k]=${WIN[$k]}; done

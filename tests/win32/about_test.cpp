@@ -2,6 +2,7 @@
 // main window coming back; CenterOnDesktop.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "tests/win32/test_window.h"
 
 #include <string>
 
@@ -11,7 +12,6 @@
 #include "app/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
-#include "tests/win32/sibling_stubs.h"   // OnCommand reaches the sound functions
 
 namespace {
 
@@ -33,19 +33,7 @@ bool IsCentred(HWND window) {
     return r.left == (desktop.right - w) / 2 && r.top == (desktop.bottom - h) / 2;
 }
 
-HWND MakeWindow(int width, int height) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "AboutTestWindow";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(WS_EX_TOOLWINDOW, "AboutTestWindow", "", WS_POPUP, 3, 5, width,
-                           height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
+HWND MakeWindow(int width, int height) { return MakeTestWindow(3, 5, width, height); }
 
 class About : public ::testing::Test {
 protected:
@@ -114,7 +102,7 @@ TEST_F(About, TemplateControlsCarryTheirTextsAndStyles) {
     char title[64] = {};
     GetWindowTextA(dialog, title, sizeof title);
     EXPECT_STREQ(title, "Tsutsuri について");
-    EXPECT_EQ(Text(dialog, IDC_HOMEPAGE), "作者ホームページへ　：　https://example.org/tsutsuri/");
+    EXPECT_EQ(Text(dialog, IDC_HOMEPAGE), "作者ホームページへ　：　https://example.org/");
     EXPECT_EQ(Text(dialog, IDC_MAIL), "作者へE-mail　 ：　tsutsuri@example.org");
     EXPECT_EQ(GetWindowLongA(GetDlgItem(dialog, IDOK), GWL_STYLE) & (BS_TYPEMASK | WS_TABSTOP),
               BS_DEFPUSHBUTTON | WS_TABSTOP);

@@ -2,6 +2,7 @@
 // setting, its marks and exactly its key.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "tests/win32/test_window.h"
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -17,7 +18,7 @@
 #include "app/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
-#include "tests/win32/sibling_stubs.h"
+#include "tests/win32/engine_test_support.h"
 
 namespace {
 
@@ -54,19 +55,7 @@ std::string FirstLine() {
 bool Checked(int id) { return GetMenuState(MainMenu, id, MF_BYCOMMAND) & MF_CHECKED; }
 bool Greyed(int id) { return GetMenuState(MainMenu, id, MF_BYCOMMAND) & MF_GRAYED; }
 
-HWND MakeWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "CommandsTestWindow";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(WS_EX_TOOLWINDOW, "CommandsTestWindow", "", WS_POPUP, 100, 100, 48,
-                           48, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
+HWND MakeWindow() { return MakeTestWindow(100, 100, 48, 48); }
 
 void Pump(DWORD ms) {
     const DWORD end = GetTickCount() + ms;
@@ -200,6 +189,29 @@ TEST_F(Commands, VolumeChoicesFollowEachStartOfTheEngine) {
     EXPECT_EQ(SoundMode, SoundModeOff);
     EXPECT_TRUE(Checked(IDM_VOL_OFF));
     ExpectSoundItemsAgreeWithTheEngine(true);
+}
+
+// Run in a child whose Wine has no sound driver, so the engine cannot start.
+TEST_F(Commands, WithoutSoundDeviceChild) {
+    if (!soundtest::IsNoSoundChild()) GTEST_SKIP() << "runs as the child of the test below";
+    ApplySettings(window);   // the volume is normal and the water sound on
+    for (int id : {IDM_VOL_LOUD, IDM_VOL_NORMAL, IDM_VOL_QUIET, IDM_WATER_SOUND}) {
+        EXPECT_TRUE(Greyed(id)) << id;
+    }
+    EXPECT_FALSE(Checked(IDM_WATER_SOUND));
+    EXPECT_EQ(ReadKeys()["runsts/etc_water"], "0");
+    EXPECT_EQ(SoundMode, SoundModeSimple);
+    OnCommand(window, IDM_VOL_OFF, 0);
+    EXPECT_EQ(SoundMode, SoundModeOff);
+    EXPECT_TRUE(Greyed(IDM_VOL_LOUD));   // only a start that works enables them again
+    EXPECT_FALSE(Greyed(IDM_VOL_OFF));
+}
+
+TEST(CommandsWithoutSound, EngineThatCannotStartGreysTheSoundItems) {
+    if (soundtest::IsNoSoundChild()) GTEST_SKIP();
+    EXPECT_EQ(soundtest::RunWithoutSoundDevice("commands_nosound.exe",
+                                               "Commands.WithoutSoundDeviceChild"),
+              0u);
 }
 
 TEST_F(Commands, WaterSoundSwitchedOnStartsTimerThreeOnTheWindow) {

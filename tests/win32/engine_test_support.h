@@ -31,17 +31,19 @@ inline long CaptureSize() {
     return static_cast<long>(data.nFileSizeLow);
 }
 
-// Samples of the capture after `offset` (rounded to whole stereo frames) louder than
-// `threshold`, by default anything above a hiss.
+// Samples of the capture after `offset` louder than `threshold` (on the 16-bit scale), by
+// default anything above a hiss. Wine's mixer writes 32-bit float stereo into the capture, so
+// the file is read as floats, whatever the program's own buffers hold.
 inline size_t LoudSamplesSince(long offset, int threshold = 200) {
     std::FILE* f = std::fopen(CapturePath().c_str(), "rb");
     if (f == nullptr) return 0;
     std::fseek(f, offset - offset % 4, SEEK_SET);
+    const float level = static_cast<float>(threshold) / 32768.0f;
     size_t loud = 0;
-    int16_t block[4096];
+    float block[4096];
     size_t n;
-    while ((n = std::fread(block, sizeof(int16_t), 4096, f)) > 0) {
-        for (size_t i = 0; i < n; ++i) loud += (block[i] > threshold || block[i] < -threshold) ? 1 : 0;
+    while ((n = std::fread(block, sizeof(float), 4096, f)) > 0) {
+        for (size_t i = 0; i < n; ++i) loud += (block[i] > level || block[i] < -level) ? 1 : 0;
     }
     std::fclose(f);
     return loud;

@@ -1,6 +1,7 @@
 // Perching beside real windows of known rectangles.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "tests/win32/test_window.h"
 #include "app/settings.h"
 #include "app/window_win32.h"
 #include "display/placement.h"
@@ -8,18 +9,7 @@
 namespace {
 
 HWND MakeWindow(const char* title, int left, int top, int right, int bottom, DWORD exStyle = 0) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "PlacementTestWindow";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(exStyle, "PlacementTestWindow", title, WS_POPUP, left, top,
-                           right - left, bottom - top, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    return MakeTestWindow(left, top, right - left, bottom - top, exStyle, title);
 }
 
 void Pump() {
@@ -45,7 +35,7 @@ protected:
         ASSERT_NE(sozu, nullptr);
     }
     void TearDown() override {
-        for (HWND w : {sozu, front, bar}) if (w) DestroyWindow(w);
+        for (HWND w : {sozu, front, bar, back, hidden}) if (w) DestroyWindow(w);
         PerchTarget = nullptr;
         TaskbarWindow = nullptr;
     }
@@ -63,7 +53,7 @@ protected:
         EXPECT_EQ(r.right - r.left, 48);
         EXPECT_EQ(r.bottom - r.top, 48);
     }
-    HWND sozu = nullptr, front = nullptr, bar = nullptr;
+    HWND sozu = nullptr, front = nullptr, bar = nullptr, back = nullptr, hidden = nullptr;
 };
 
 }  // namespace
@@ -120,12 +110,20 @@ TEST_F(PlacementTest, ClickedSozuStaysWithItsWindowWhileItExists) {
     ExpectSozuAt(202, 402);
     EXPECT_EQ(PerchTarget, front);
 
-    // Its window closed: the next window below the sozu becomes the target.
+    // Its window closed: the next window shown below the sozu becomes the target, not a
+    // hidden one (a hidden topmost window, as the taskbar's tooltip is, lies right below it).
+    back = MakeWindow("back", 100, 200, 500, 500);
+    ShowWindow(back, SW_SHOWNOACTIVATE);
+    SetWindowPos(back, front, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    hidden = MakeWindow("hidden", 0, 0, 0, 0, WS_EX_TOPMOST);
+    SetWindowPos(hidden, sozu, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     DestroyWindow(front);
     front = nullptr;
     SetForegroundWindow(sozu);
     Pump();
-    HWND below = GetWindow(sozu, GW_HWNDNEXT);
+    ASSERT_EQ(GetForegroundWindow(), sozu);
+    ASSERT_EQ(GetWindow(sozu, GW_HWNDNEXT), hidden);
     PerchBesideForeground(sozu);
-    EXPECT_EQ(PerchTarget, below ? below : sozu);
+    EXPECT_EQ(PerchTarget, back);
+    ExpectSozuAt(52, 452);
 }

@@ -1,6 +1,7 @@
 // Regions built from shape masks, and the copy the window is given as the frame changes.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "tests/win32/test_window.h"
 #include <vector>
 #include "app/window_win32.h"
 #include "display/region.h"
@@ -53,19 +54,7 @@ void ExpectMatches(HRGN region, const Mask& m) {
     EXPECT_EQ(wrong, 0);
 }
 
-HWND MakeWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "RegionTestWindow";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(WS_EX_TOOLWINDOW, "RegionTestWindow", "", WS_POPUP, 100, 100, Side,
-                           Side, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
+HWND MakeWindow() { return MakeTestWindow(100, 100, Side, Side); }
 
 }  // namespace
 

@@ -76,6 +76,10 @@ X
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f </dev/null >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f \
         </dev/null >/dev/null 2>&1
+    # Wine has no "ＭＳ Ｐゴシック", the about dialog's font; the IPA proportional Gothic has
+    # its metrics, so the dialog's texts fit their controls as they do on Windows.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f \
+        </dev/null >/dev/null 2>&1
     echo "wine-env: display :$n, prefix $WINEPREFIX"
     ;;
 stop)
