@@ -6,46 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "tests/wave_bytes.h"
+
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace wave_bytes;
 
-void Put(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
-void Put16(Bytes& b, uint16_t v) {
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
-}
-void Put32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
-}
-void Chunk(Bytes& b, const char* tag, const Bytes& body, int64_t declared = -1) {
-    Put(b, tag);
-    Put32(b, declared < 0 ? uint32_t(body.size()) : uint32_t(declared));
-    b.insert(b.end(), body.begin(), body.end());
-}
-Bytes Format(uint16_t tag, std::size_t extra = 0) {
-    Bytes f;
-    Put16(f, tag);
-    Put16(f, 1);
-    Put32(f, 22050);
-    Put32(f, 44100);
-    Put16(f, 2);
-    Put16(f, 16);
-    f.resize(f.size() + extra, 0);
-    return f;
-}
+Bytes Format(uint16_t tag, std::size_t extra = 0) { return FormatBody(tag, extra); }
 Bytes Samples(std::size_t n) {
     Bytes s(n);
     for (std::size_t i = 0; i < n; ++i) s[i] = uint8_t((i * 37) ^ (i >> 3));
     return s;
 }
-Bytes Header() {
-    Bytes b;
-    Put(b, "RIFF");
-    Put32(b, 0);
-    Put(b, "WAVE");
-    return b;
-}
+Bytes Header() { return RiffHeader(); }
 Bytes Wave(uint16_t tag, std::size_t samples) {
     Bytes b = Header();
     Chunk(b, "fmt ", Format(tag));

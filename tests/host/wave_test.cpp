@@ -11,38 +11,15 @@
 #include <vector>
 
 #include "sound/wave.h"
+#include "tests/wave_bytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace wave_bytes;
 
-void Put(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
-void Put32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
-}
-void Put16(Bytes& b, uint16_t v) {
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
-}
-
-// A chunk: tag, little-endian length (declared, unless given) and body.
-void Chunk(Bytes& b, const char* tag, const Bytes& body, int64_t declared = -1) {
-    Put(b, tag);
-    Put32(b, declared < 0 ? uint32_t(body.size()) : uint32_t(declared));
-    b.insert(b.end(), body.begin(), body.end());
-}
-
-// The 16-byte format body of 22050 Hz, 16-bit mono, with the given tag and `extra` more bytes.
+// Format bodies here pad their extra bytes with 0xEE, so a parser reading them shows.
 Bytes FormatBody(uint16_t tag = 1, std::size_t extra = 0) {
-    Bytes f;
-    Put16(f, tag);
-    Put16(f, 1);
-    Put32(f, 22050);
-    Put32(f, 44100);
-    Put16(f, 2);
-    Put16(f, 16);
-    f.resize(f.size() + extra, 0xEE);
-    return f;
+    return wave_bytes::FormatBody(tag, extra, 0xEE);
 }
 
 Bytes Samples(std::size_t n) {
@@ -51,13 +28,6 @@ Bytes Samples(std::size_t n) {
     return s;
 }
 
-Bytes RiffHeader() {
-    Bytes b;
-    Put(b, "RIFF");
-    Put32(b, 0);  // the RIFF length is never read
-    Put(b, "WAVE");
-    return b;
-}
 
 // The usual 44-byte header: "fmt " at 12, "data" at 36, samples from 44.
 Bytes PlainWave(std::size_t samples = 100, uint16_t tag = 1) {
