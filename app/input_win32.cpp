@@ -37,7 +37,7 @@ LRESULT OnSetCursor(HWND window) {
     POINT cursor;
     GetCursorPos(&cursor);
     if (InteractionState == InteractionMenuOpen) {
-        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));   // IDC_ARROW
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
         return 0;
     }
     RECT r;
