@@ -3,7 +3,8 @@
 # one), a click on the sozu every few seconds and every menu command in turn (the about
 # dialog opened and closed, the help asked for), for E2E_ENDURANCE_SECONDS (45 here; 1800 for
 # the long campaign: tests/campaigns/run.sh BUILD_DIR endurance 1800). The program keeps
-# running, its working set stays within 256 KB of its size after the warm-up (at least three
+# running, its working set stays within 256 KB (1 MB in a short run) of its size after the
+# warm-up (at least three
 # rounds of commands and a fifth of the time: the heaps of Wine's sound stack settle over the
 # first engine restarts, five a round),
 # and it leaves through the exit command with code 0.
@@ -11,7 +12,13 @@ source "$(dirname "$0")/lib.sh"
 e2e_begin
 
 seconds=${E2E_ENDURANCE_SECONDS:-45}
-readonly GrowthLimitKb=256 ClickEverySeconds=3 WarmUpRounds=3 LeastRounds=6
+readonly ClickEverySeconds=3 WarmUpRounds=3 LeastRounds=6
+# Wine's sound stack grows its heaps in steps of about 256 KB for the first few minutes of
+# sound-engine restarts, so a short run cannot hold the long run's 256 KB: it allows 1 MB,
+# which a leak of a few kilobytes per heartbeat still exceeds within the run (leaks of
+# graphics objects are the Win32 GDI leak test's to find).
+if [ "$seconds" -ge 600 ]; then GrowthLimitKb=256; else GrowthLimitKb=1024; fi
+readonly GrowthLimitKb
 about_hex=$(e2e_hex 'Tsutsuri について')
 # Every menu command but the exit; the perched placement is followed at once by the free one,
 # so that the clicks find the window where it stands.
