@@ -49,7 +49,11 @@ rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$E2E_PID/status"; }
 last_click=$SECONDS
 click_sozu() {
     e2e_window_info || return 0
-    e2e_click $((WIN[left] + 24)) $((WIN[top] + 40))
+    local x=$((WIN[left] + 24)) y=$((WIN[top] + 40))
+    # Perched with nothing to perch on, the sozu stands past the screen's left edge, where no
+    # pointer reaches (and xdotool takes a negative number for an option).
+    [ "$x" -ge 0 ] && [ "$y" -ge 0 ] || return 0
+    e2e_click "$x" "$y"
     last_click=$SECONDS
 }
 
