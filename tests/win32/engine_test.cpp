@@ -2,6 +2,9 @@
 // once, and a start without any sound device that logs its failing step and holds nothing.
 #include "tests/win32/engine_test_support.h"
 
+#include <mmsystem.h>
+#include <dsound.h>
+
 #include "sound/engine.h"
 #include "sound/engine_state.h"
 #include "sound/mmfuncs.h"
@@ -98,6 +101,58 @@ TEST_F(EngineOnWine, SlotsBeyondTheAddressSpaceFailAtTheSlotMemory) {
     EXPECT_EQ(Engine.device, nullptr);
     EXPECT_EQ(Engine.slotCount, 0u);
     DeleteFileA("supinfo.txt");
+}
+
+// Bytes in use on every heap of the process (msvcrt's malloc keeps a heap of its own).
+size_t HeapBytesInUse() {
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    size_t busy = 0;
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        PROCESS_HEAP_ENTRY entry = {};
+        HeapLock(heaps[i]);
+        while (HeapWalk(heaps[i], &entry)) {
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
+        }
+        HeapUnlock(heaps[i]);
+    }
+    return busy;
+}
+
+// The volume menu starts and stops the engine on every change. Wine's DirectSound itself keeps
+// some tens of bytes from every device it creates and releases, so the engine's restarts are
+// held to that: a sample buffer, a slot table or a driver list left behind each time is far
+// more than the allowance.
+TEST_F(EngineOnWine, RestartsKeepNoMoreMemoryThanTheDeviceAlone) {
+    constexpr int Restarts = 20;
+    constexpr size_t AllowanceBytes = 2048;
+    WriteTone("tone.wav", 200, 440);
+    using CreateFunction = HRESULT(WINAPI*)(LPCGUID, LPDIRECTSOUND*, LPUNKNOWN);
+    auto bareDevice = [] {
+        HMODULE module = LoadLibraryA("dsound.dll");
+        auto create = reinterpret_cast<CreateFunction>(
+            reinterpret_cast<void*>(GetProcAddress(module, "DirectSoundCreate")));
+        LPDIRECTSOUND device = nullptr;
+        if (create != nullptr && create(nullptr, &device, nullptr) == 0) device->Release();
+        FreeLibrary(module);
+    };
+    auto engine = [this] {
+        ASSERT_EQ(SoundEngine::Init(window_, 22050, 16, 1, 5), 1);
+        for (uint32_t slot = 0; slot < 5; ++slot) {
+            ASSERT_EQ(SoundEngine::LoadSample(slot, "tone.wav"), 1);
+        }
+        SoundEngine::PlaySample(0, 1);
+        SoundEngine::Shutdown();
+    };
+    bareDevice();
+    engine();   // first calls fill caches that stay
+    const size_t before = HeapBytesInUse();
+    for (int i = 0; i < Restarts; ++i) bareDevice();
+    const size_t bare = HeapBytesInUse() - before;
+    for (int i = 0; i < Restarts; ++i) engine();
+    const size_t ours = HeapBytesInUse() - before - bare;
+    EXPECT_LE(ours, bare + AllowanceBytes) << "DirectSound alone kept " << bare << " bytes";
+    DeleteFileA("tone.wav");
 }
 
 // Run in a child whose Wine has no sound driver (see RunWithoutSoundDevice).
