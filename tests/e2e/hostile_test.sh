@@ -160,7 +160,17 @@ bare=(explorer "/desktop=bare,800x600")
 (cd "$dir" && exec wine "${bare[@]}" "$TSUTSURI_EXE") </dev/null >>"$dir/wine.log" 2>&1 &
 bare_pid=$!
 bare_probe() { timeout 60 wine "${bare[@]}" "$TSUTSURI_PROBE" "$@" </dev/null >/dev/null 2>&1; }
-for ((i = 0; i < 100; i++)); do
+# The copy in there is explorer's child, not ours: it is known by its folder.
+bare_copies() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(cat "$p/comm" 2>/dev/null)" = tsutsuri.exe ] || continue
+        [ "$(readlink "$p/cwd" 2>/dev/null)" = "$dir" ] && echo "${p#/proc/}"
+    done
+    return 0
+}
+# A new desktop makes its first program wait: allow a slow machine a minute.
+for ((i = 0; i < 300; i++)); do
     [ -n "$(e2e_ini_get "$dir/tsutsurin.ini" Runsts snd_vol)" ] && break
     sleep 0.2
 done
@@ -175,6 +185,16 @@ if [ -n "$(e2e_ini_get "$dir/tsutsurin.ini" Runsts snd_vol)" ]; then
         "$(e2e_ini_get "$dir/tsutsurin.ini" Kand cpu0)"
 else
     e2e_fail "no taskbar: the program did not start"
+fi
+# A copy left running would hold the single-instance mutex, and every later copy in the
+# session would only say that one is already running: it is ended here whatever happened.
+for ((i = 0; i < 100; i++)); do [ -n "$(bare_copies)" ] || break; sleep 0.1; done
+left=$(bare_copies)
+if [ -n "$left" ]; then
+    e2e_screenshot "$TSUTSURI_WINE_STATE/$E2E_NAME.bare.failed.png" 2>/dev/null || true
+    e2e_fail "no taskbar: a copy still runs at the end (screen: $E2E_NAME.bare.failed.png)"
+    # shellcheck disable=SC2086
+    kill $left 2>/dev/null || true
 fi
 # The bare desktop's explorer ends a little after its last window; it is ours to end if not.
 for ((i = 0; i < 100; i++)); do e2e_running "$bare_pid" || break; sleep 0.1; done
