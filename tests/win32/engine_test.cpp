@@ -104,10 +104,10 @@ TEST_F(EngineOnWine, SlotsBeyondTheAddressSpaceFailAtTheSlotMemory) {
 }
 
 // Bytes in use on every heap of the process (msvcrt's malloc keeps a heap of its own).
-size_t HeapBytesInUse() {
+int64_t HeapBytesInUse() {
     HANDLE heaps[64];
     const DWORD count = GetProcessHeaps(64, heaps);
-    size_t busy = 0;
+    int64_t busy = 0;
     for (DWORD i = 0; i < count && i < 64; ++i) {
         PROCESS_HEAP_ENTRY entry = {};
         HeapLock(heaps[i]);
@@ -125,7 +125,7 @@ size_t HeapBytesInUse() {
 // more than the allowance.
 TEST_F(EngineOnWine, RestartsKeepNoMoreMemoryThanTheDeviceAlone) {
     constexpr int Restarts = 20;
-    constexpr size_t AllowanceBytes = 2048;
+    constexpr int64_t AllowanceBytes = 2048;
     WriteTone("tone.wav", 200, 440);
     using CreateFunction = HRESULT(WINAPI*)(LPCGUID, LPDIRECTSOUND*, LPUNKNOWN);
     auto bareDevice = [] {
@@ -146,11 +146,11 @@ TEST_F(EngineOnWine, RestartsKeepNoMoreMemoryThanTheDeviceAlone) {
     };
     bareDevice();
     engine();   // first calls fill caches that stay
-    const size_t before = HeapBytesInUse();
+    const int64_t before = HeapBytesInUse();
     for (int i = 0; i < Restarts; ++i) bareDevice();
-    const size_t bare = HeapBytesInUse() - before;
+    const int64_t bare = HeapBytesInUse() - before;
     for (int i = 0; i < Restarts; ++i) engine();
-    const size_t ours = HeapBytesInUse() - before - bare;
+    const int64_t ours = HeapBytesInUse() - before - bare;
     EXPECT_LE(ours, bare + AllowanceBytes) << "DirectSound alone kept " << bare << " bytes";
     DeleteFileA("tone.wav");
 }
