@@ -7,7 +7,8 @@
 
 namespace {
 
-// The notification record in its original 88-byte form, which every shell version accepts.
+// The notification record in its original form, which every shell version accepts: 88 bytes on
+// 32-bit Windows, 104 on 64-bit, where the window and icon handles are 8 bytes and aligned.
 struct TrayRecord {
     DWORD size;
     HWND window;
@@ -17,7 +18,9 @@ struct TrayRecord {
     HICON icon;
     char tip[TrayTipBytes];
 };
-static_assert(sizeof(TrayRecord) == 88, "the first notification record form is 88 bytes");
+constexpr size_t FirstTrayRecordBytes = sizeof(void*) == 4 ? 88 : 104;
+static_assert(sizeof(TrayRecord) == FirstTrayRecordBytes, "the first notification record form");
+static_assert(sizeof(TrayRecord) == NOTIFYICONDATAA_V1_SIZE, "the shell's own first form");
 
 TrayRecord TrayIconRecord;
 

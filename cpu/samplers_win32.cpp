@@ -1,5 +1,5 @@
 #include "cpu/samplers_win32.h"
-#include <cstring>
+#include <cstddef>
 #include "cpu/cpu.h"
 #include "sim/sim.h"
 #include "app/state.h"
@@ -14,17 +14,39 @@ constexpr char UsageValueName[] = "KERNEL\\CPUUsage";
 constexpr char SystemModuleName[] = "ntdll";
 constexpr char QueryFunctionName[] = "NtQuerySystemInformation";
 
-// Information classes of the native call, with the 32-bit buffer lengths and the offsets of
-// the one field each is asked for.
+// Information classes of the native call, in the first form of each record, which every NT
+// version accepts. Only the basic record holds pointer-sized fields (the user address range
+// and the active processor mask), so it alone differs between 32-bit and 64-bit Windows.
 constexpr ULONG BasicInformationClass = 0;
-constexpr ULONG BasicInformationBytes = 44;
-constexpr size_t ProcessorCountOffset = 40;
+struct BasicInformation {
+    ULONG pageAndTimerFields[7];
+    ULONG_PTR lowestUserAddress;
+    ULONG_PTR highestUserAddress;
+    ULONG_PTR activeProcessors;
+    CCHAR processorCount;
+};
+static_assert(sizeof(BasicInformation) == (sizeof(void*) == 4 ? 44 : 64),
+              "the basic record is 44 bytes on 32-bit Windows and 64 on 64-bit");
+static_assert(offsetof(BasicInformation, processorCount) == (sizeof(void*) == 4 ? 40 : 56),
+              "the processor count follows the three pointer-sized fields");
+
 constexpr ULONG PerformanceInformationClass = 2;
-constexpr ULONG PerformanceInformationBytes = 312;
-constexpr size_t IdleTimeOffset = 0;
+struct PerformanceInformation {
+    LARGE_INTEGER idleTime;   // summed over all processors
+    unsigned char counters[304];
+};
+static_assert(sizeof(PerformanceInformation) == 312, "the first performance record form");
+
 constexpr ULONG TimeOfDayInformationClass = 3;
-constexpr ULONG TimeOfDayInformationBytes = 32;
-constexpr size_t CurrentTimeOffset = 8;
+struct TimeOfDayInformation {
+    LARGE_INTEGER bootTime;
+    LARGE_INTEGER currentTime;
+    LARGE_INTEGER timeZoneBias;
+    ULONG timeZoneId;
+    ULONG reserved;
+};
+static_assert(sizeof(TimeOfDayInformation) == 32, "the first time-of-day record form");
+static_assert(offsetof(TimeOfDayInformation, currentTime) == 8, "the clock is the second field");
 
 constexpr char MonitorFailedText[] =
     "NTDLL.DLLのオープンに失敗しました。\r\nCPUモニターは正しく機能出来ません。";
@@ -51,12 +73,6 @@ void TouchStatKey(const char* path) {
     if (RegOpenKeyA(HKEY_DYN_DATA, path, &key) != ERROR_SUCCESS) return;
     ReadUsageValue(key);
     RegCloseKey(key);
-}
-
-int64_t ReadInt64(const unsigned char* buffer, size_t offset) {
-    int64_t value = 0;
-    std::memcpy(&value, buffer + offset, sizeof value);
-    return value;
 }
 
 // Made before the entry point runs and ended after the message loop, so the 95/98/Me kernel
@@ -92,9 +108,9 @@ NativeCpuSampler::NativeCpuSampler()
     QueryFunction = reinterpret_cast<QuerySystemInformation>(
         reinterpret_cast<void*>(GetProcAddress(SystemModule, QueryFunctionName)));
     if (!QueryFunction) return;
-    alignas(8) unsigned char basic[BasicInformationBytes] = {};
-    if (QueryFunction(BasicInformationClass, basic, sizeof basic, nullptr) == 0) {
-        ProcessorCount = basic[ProcessorCountOffset];
+    BasicInformation basic = {};
+    if (QueryFunction(BasicInformationClass, &basic, sizeof basic, nullptr) == 0) {
+        ProcessorCount = static_cast<unsigned char>(basic.processorCount);
     }
 }
 
@@ -108,17 +124,17 @@ bool NativeCpuSampler::Usable() const { return SystemModule && QueryFunction; }
 
 int32_t NativeCpuSampler::Sample() {
     if (!Usable()) return 0;
-    alignas(8) unsigned char timeOfDay[TimeOfDayInformationBytes] = {};
-    if (QueryFunction(TimeOfDayInformationClass, timeOfDay, sizeof timeOfDay, nullptr) != 0) {
+    TimeOfDayInformation timeOfDay = {};
+    if (QueryFunction(TimeOfDayInformationClass, &timeOfDay, sizeof timeOfDay, nullptr) != 0) {
         return 0;
     }
-    alignas(8) unsigned char performance[PerformanceInformationBytes] = {};
-    if (QueryFunction(PerformanceInformationClass, performance, sizeof performance, nullptr) !=
+    PerformanceInformation performance = {};
+    if (QueryFunction(PerformanceInformationClass, &performance, sizeof performance, nullptr) !=
         0) {
         return 0;
     }
-    const int64_t idle = ReadInt64(performance, IdleTimeOffset);
-    const int64_t now = ReadInt64(timeOfDay, CurrentTimeOffset);
+    const int64_t idle = performance.idleTime.QuadPart;
+    const int64_t now = timeOfDay.currentTime.QuadPart;
     const int32_t usage =
         UsageFromCounters(idle, IdleTimeBefore, now, ClockBefore, ProcessorCount);
     IdleTimeBefore = idle;

@@ -14,7 +14,9 @@ struct DeviceId {
     uint8_t bytes[16];
 };
 
-// The platform's 20-byte DSBUFFERDESC, with the format as the portable record.
+// The platform's first buffer description form (DSBUFFERDESC1), with the format as the
+// portable record. DirectSound before DirectX 7 knows only this form and refuses the later,
+// larger one; every later version still takes it.
 struct BufferDescription {
     uint32_t size;
     uint32_t flags;
@@ -22,6 +24,8 @@ struct BufferDescription {
     uint32_t reserved;
     const WaveFormat* format;
 };
+static_assert(sizeof(BufferDescription) == (sizeof(void*) == 4 ? 20 : 24),
+              "the first description form: 20 bytes on 32-bit Windows, 24 on 64-bit");
 
 // Answers 1 to hear about the next device, 0 to stop.
 using DeviceEnumCallback = int (*)(const DeviceId* id, const char* description,
@@ -77,7 +81,7 @@ constexpr uint32_t PrimaryBufferFlags = 0x81;       // DSBCAPS_PRIMARYBUFFER | C
 constexpr uint32_t SecondaryBufferFlags = 0x100E8;  // GETCURRENTPOSITION2 | CTRLVOLUME |
                                                     // CTRLPAN | CTRLFREQUENCY | LOCSOFTWARE
 constexpr uint32_t GlobalFocusFlag = 0x8000;        // DSBCAPS_GLOBALFOCUS
-constexpr uint32_t BufferDescriptionBytes = 20;
+constexpr uint32_t BufferDescriptionBytes = sizeof(BufferDescription);
 }  // namespace DeviceCodes
 
 // An integer resource id made with MAKEINTRESOURCE: no string behind the pointer.

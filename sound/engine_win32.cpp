@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "sound/engine_device.h"
@@ -11,6 +12,9 @@
 
 static_assert(sizeof(DeviceId) == sizeof(GUID), "device identifiers are GUIDs");
 static_assert(sizeof(WaveFormat) == sizeof(WAVEFORMATEX), "WaveFormat is WAVEFORMATEX");
+static_assert(sizeof(DSBUFFERDESC1) == DeviceCodes::BufferDescriptionBytes &&
+                  offsetof(DSBUFFERDESC1, lpwfxFormat) == offsetof(BufferDescription, format),
+              "the portable description has the first DSBUFFERDESC form's layout");
 
 namespace {
 
@@ -59,14 +63,17 @@ int32_t SetCooperativeLevel(SoundDeviceHandle* device, WindowHandle window, uint
 
 int32_t CreateBuffer(SoundDeviceHandle* device, const BufferDescription* description,
                      SoundBufferHandle** buffer) {
-    DSBUFFERDESC platform = {};
-    platform.dwSize = sizeof platform;
+    // The header's DSBUFFERDESC is the DirectX 7 form, with a 3D algorithm field that older
+    // DirectSound refuses; the first form is what every version takes.
+    DSBUFFERDESC1 platform = {};
+    platform.dwSize = description->size;
     platform.dwFlags = description->flags;
     platform.dwBufferBytes = description->bufferBytes;
     platform.dwReserved = description->reserved;
     platform.lpwfxFormat = reinterpret_cast<WAVEFORMATEX*>(const_cast<WaveFormat*>(description->format));
     LPDIRECTSOUNDBUFFER created = nullptr;
-    HRESULT result = Device(device)->CreateSoundBuffer(&platform, &created, nullptr);
+    HRESULT result = Device(device)->CreateSoundBuffer(reinterpret_cast<LPCDSBUFFERDESC>(&platform),
+                                                       &created, nullptr);
     *buffer = reinterpret_cast<SoundBufferHandle*>(created);
     return result;
 }

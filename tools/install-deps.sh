@@ -3,8 +3,10 @@
 # Used by `make run` and `make test`; safe to run again.
 set -euo pipefail
 
-need_cmds=(i686-w64-mingw32-g++-posix i686-w64-mingw32-windres cmake g++ clang++ wine Xvfb xdotool import xwd)
-need_pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools cmake make g++ clang
+need_cmds=(i686-w64-mingw32-g++-posix i686-w64-mingw32-windres x86_64-w64-mingw32-g++-posix
+           x86_64-w64-mingw32-windres as ld cmake g++ clang++ wine Xvfb xdotool import xwd)
+need_pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
+           binutils-mingw-w64-x86-64 mingw-w64-tools binutils cmake make g++ clang
            libgtest-dev libgmock-dev googletest valgrind
            wine wine32:i386 wine64 xvfb xdotool imagemagick x11-apps x11-utils
            fonts-ipafont-gothic fonts-ipafont-mincho procps locales)
@@ -13,6 +15,8 @@ missing=()
 for c in "${need_cmds[@]}"; do command -v "$c" >/dev/null 2>&1 || missing+=("$c"); done
 [ -f /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf ] || missing+=(fonts-ipafont-gothic)
 [ -e /usr/lib/i386-linux-gnu/wine ] || [ -e /usr/lib/wine/wine ] || missing+=(wine32)
+# The 64-bit loader, by its path: it runs where no 32-bit program can (tools/arches.sh).
+[ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
 [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
 # Wine takes its ANSI code page from the locale: without ja_JP.UTF-8 it is not 932.
 locale -a 2>/dev/null | grep -qix "ja_JP.utf8" || missing+=(ja_JP.UTF-8-locale)

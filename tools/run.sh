@@ -1,24 +1,47 @@
 #!/usr/bin/env bash
-# Runs Tsutsuri under Wine: tools/run.sh EXE RUNDIR (what `make run` does).
+# Runs Tsutsuri under Wine: tools/run.sh BUILD_DIR RUNDIR (what `make run` does).
 #
-# - The Wine prefix is private, kept next to EXE (run-wine/), made on the first run (about
+# - BUILD_DIR holds both cross builds (win32/, win64/). The 32-bit program runs where this
+#   machine runs 32-bit programs, else the 64-bit one (tools/arches.sh); the choice is printed.
+# - The Wine prefix is private, kept in BUILD_DIR (run-wine/), made on the first run (about
 #   15 s) and reused afterwards; its desktop is the "shell" desktop of 1024x768 with a
 #   taskbar and a notification area.
-# - RUNDIR is the program's current directory: its settings file tsutsurin.ini lands there.
+# - RUNDIR is the program's current directory: its settings file tsutsurin.ini lands there,
+#   and the help page is copied there, where the menu's help looks for it.
 # - With DISPLAY set, the desktop opens as a window there. Without one, a private Xvfb
 #   screen is used and a screenshot of it is written to RUNDIR/screen.png every 2 s.
 # - A notepad window opens first: the sozu perches beside the window in front.
 # - Ctrl-C ends the program and everything this script started; so does the program's end.
 # The exit status is the program's exit code (or 130 after Ctrl-C).
 set -euo pipefail
-exe=${1:?usage: run.sh EXE RUNDIR}
-rundir=${2:?usage: run.sh EXE RUNDIR}
-[ -f "$exe" ] || { echo "run.sh: no program at $exe" >&2; exit 2; }
+build=${1:?usage: run.sh BUILD_DIR RUNDIR}
+rundir=${2:?usage: run.sh BUILD_DIR RUNDIR}
+root=$(cd "$(dirname "$0")/.." && pwd)
+arches=$("$root/tools/arches.sh" runnable)
+case " $arches " in
+*" 32 "*) arch=32 exe=$build/win32/tsutsuri.exe
+          echo "run.sh: this machine runs 32-bit programs: starting the 32-bit tsutsuri.exe" ;;
+*" 64 "*) arch=64 exe=$build/win64/tsutsuri.exe
+          echo "run.sh: $("$root/tools/arches.sh" why32): starting the 64-bit tsutsuri.exe" ;;
+*) echo "run.sh: cannot run Tsutsuri here: $("$root/tools/arches.sh" why32); $("$root/tools/arches.sh" why64)" >&2
+   exit 1 ;;
+esac
+[ -f "$exe" ] || { echo "run.sh: no program at $exe (make build-win$arch)" >&2; exit 2; }
 exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
 mkdir -p "$rundir"
 rundir=$(cd "$rundir" && pwd)
-state=$(dirname "$exe")/run-wine
-mkdir -p "$state"
+state=$(cd "$build" && pwd)/run-wine
+mkdir -p "$state/bin"
+if [ -f "$root/help/tsutsurin.html" ]; then
+    mkdir -p "$rundir/help"
+    cp -f "$root/help/tsutsurin.html" "$rundir/help/"
+fi
+# /usr/bin/wine would pick the 32-bit loader whenever wine32 is installed, even where no
+# 32-bit program can run: `wine` here is the loader tools/arches.sh names, by its path.
+loader=$("$root/tools/arches.sh" loader)
+printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$state/bin/wine"
+chmod +x "$state/bin/wine"
+export PATH=$state/bin:$PATH WINELOADER=$loader WINEARCH=win64
 
 readonly ScreenWidth=1024 ScreenHeight=768 ShotSeconds=2
 xvfb_pid=""
@@ -89,7 +112,7 @@ if [ ! -f "$state/prefix-ready" ]; then
     echo "run.sh: making the Wine prefix $WINEPREFIX (once)"
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i </dev/null >"$state/wineboot.log" 2>&1 || true
+    WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i </dev/null >"$state/wineboot.log" 2>&1 || true
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f </dev/null >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell \
         /d ${ScreenWidth}x${ScreenHeight} /f </dev/null >/dev/null 2>&1

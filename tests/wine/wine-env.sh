@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # A private Wine session for tests: its own Xvfb display, HOME and prefix, a "shell" desktop
 # of 1024x768 with a taskbar, and an ALSA device that writes everything played to a file.
+# The prefix is 64-bit and serves 32-bit and 64-bit programs alike; in the session `wine` is
+# Wine's 64-bit loader called by its path (tools/arches.sh loader), which hands 32-bit programs
+# on to the 32-bit loader itself where the machine can run them.
 #
 #   wine-env.sh start DIR        start Xvfb, make the prefix; writes DIR/env
 #   wine-env.sh stop DIR         end what start began: wineserver -k for this prefix, Xvfb by pid
@@ -50,12 +53,21 @@ start)
     # An old server may still be writing its registry as it ends: try again for a moment.
     for _ in $(seq 20); do rm -rf "$home" 2>/dev/null && break; sleep 0.2; done
     mkdir -p "$home"
+    loader=$("$(dirname "$0")/../../tools/arches.sh" loader)
+    [ -x "$loader" ] || { echo "wine-env: no Wine loader at $loader (install-deps)" >&2; exit 1; }
+    # /usr/bin/wine would pick the 32-bit loader whenever wine32 is installed, even where no
+    # 32-bit program can run; the session's own `wine` comes first on its PATH.
+    mkdir -p "$dir/bin"
+    printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$dir/bin/wine"
+    chmod +x "$dir/bin/wine"
     n=$(start_xvfb "$dir")
     cat >"$dir/env" <<X
 export HOME='$home'
 export WINEPREFIX='$home/.wine'
 export WINEDEBUG=-all
 export WINEARCH=win64
+export WINELOADER='$loader'
+export PATH='$dir/bin':\$PATH
 export LANG=ja_JP.UTF-8
 export DISPLAY=:$n
 export TSUTSURI_CAPTURE='$dir/capture.raw'
@@ -72,7 +84,8 @@ X
     mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >/dev/null 2>&1
     # No .NET or HTML engine: the installers would only be looked for, or offered in a dialog.
-    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i </dev/null >"$dir/wineboot.log" 2>&1 || true
+    # (`wineboot` itself is a script that runs /usr/bin/wine: the loader is called directly.)
+    WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i </dev/null >"$dir/wineboot.log" 2>&1 || true
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f </dev/null >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f \
         </dev/null >/dev/null 2>&1
