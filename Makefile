@@ -9,6 +9,7 @@ WIN32_BUILD := $(abspath $(BUILD))/win32
 WIN64_BUILD := $(abspath $(BUILD))/win64
 HOST_BUILD := $(abspath $(BUILD))/host
 JOBS ?= 2
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps build build-win32 build-win64 build-host test run bench clean
 

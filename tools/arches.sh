@@ -6,6 +6,8 @@
 #   tools/arches.sh why32        one line: why the 32-bit programs are not run here (or nothing)
 #   tools/arches.sh why64        the same for the 64-bit programs
 #   tools/arches.sh loader       the Wine loader to start programs with, by its path
+#   tools/arches.sh build DIR    the cross build in DIR (DIR/win32 or DIR/win64) whose programs
+#                                run here, the 32-bit one first; fails with why when neither does
 #
 # TSUTSURI_ARCHES ("64", "32" or "32 64") narrows the choice, so that the 64-bit-only path can
 # be tried on a machine that runs both.
@@ -70,8 +72,17 @@ why64) why64 ;;
 loader)
     if [ -x "$Wine64Loader" ]; then echo "$Wine64Loader"; else echo "$Wine32Loader"; fi
     ;;
+build)
+    dir=${2:?usage: arches.sh build DIR}
+    if [ -z "$(why32)" ]; then echo "$dir/win32"
+    elif [ -z "$(why64)" ]; then echo "$dir/win64"
+    else
+        echo "arches.sh: no build runs here: $(why32); $(why64)" >&2
+        exit 1
+    fi
+    ;;
 *)
-    echo "usage: arches.sh runnable|why32|why64|loader" >&2
+    echo "usage: arches.sh runnable|why32|why64|loader|build DIR" >&2
     exit 2
     ;;
 esac

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's picture of the running sozu:
 #   tools/readme-picture.sh BUILD_DIR OUT.png
-# BUILD_DIR is the cross build (build/win32) or its parent (build). The program runs in a
+# BUILD_DIR is a cross build (build/win32, build/win64) or their parent (build), where the
+# build whose programs run here is taken. The program runs in a
 # private Wine session (as the end-to-end tests do), in free placement at the middle of the
 # screen, with its meters and drops; once the start-up tip is over and the meters have
 # settled, the window and a margin of desktop are cut out of a screenshot and enlarged
@@ -9,7 +10,7 @@
 set -euo pipefail
 build=${1:?usage: readme-picture.sh BUILD_DIR OUT.png}
 out=${2:?usage: readme-picture.sh BUILD_DIR OUT.png}
-[ -f "$build/tsutsuri.exe" ] || build=$build/win32
+[ -f "$build/tsutsuri.exe" ] || build=$("$(dirname "$0")/arches.sh" build "$build")
 build=$(realpath "$build")
 root=$(cd "$(dirname "$0")/.." && pwd)
 exe=$build/tsutsuri.exe

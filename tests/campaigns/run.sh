@@ -20,8 +20,11 @@ script=$e2e/${name}_test.sh
 state=$(mktemp -d /tmp/tsutsuri-campaign.XXXXXX)
 trap '"$wine_env" stop "$state" >/dev/null 2>&1 || true' EXIT
 "$wine_env" start "$state"
-export TSUTSURI_WINE_STATE=$state TSUTSURI_EXE=$build/win32/tsutsuri.exe
-export TSUTSURI_PROBE=$build/win32/tests/e2e/probe.exe
+# The 32-bit program where this machine runs it, else the 64-bit one.
+cross=$("$here/../../tools/arches.sh" build "$build")
+echo "run.sh: $name against $cross/tsutsuri.exe"
+export TSUTSURI_WINE_STATE=$state TSUTSURI_EXE=$cross/tsutsuri.exe
+export TSUTSURI_PROBE=$cross/tests/e2e/probe.exe TSUTSURI_ARCH=${cross##*win}
 export E2E_ENDURANCE_SECONDS=${3:-1800}
 # The first window in a new prefix waits for the desktop to settle: pay for it here.
 "$wine_env" exec "$state" wine "$TSUTSURI_PROBE" testwin 0 0 64 64 warm-up --seconds 1 \

@@ -5,6 +5,7 @@
 # about dialog reads 0 per cent even while one of our own loops keeps a processor busy, where
 # the NT sampler would read about 50.
 source "$(dirname "$0")/lib.sh"
+e2e_has_win9x_form || e2e_skip "the 64-bit program has no Windows 95/98/Me form"
 e2e_begin
 
 readonly AppKey='HKCU\Software\Wine\AppDefaults\tsutsuri.exe'
