@@ -17,3 +17,9 @@ extern int64_t ClockBefore;
 // an interval of no length and for an unknown processor count; clamped to 32 bits otherwise.
 int32_t UsageFromCounters(int64_t idleNow, int64_t idleBefore, int64_t clockNow,
                           int64_t clockBefore, int32_t processorCount);
+
+// One good NT sample: the usage since the previous one (IdleTimeBefore and ClockBefore),
+// whose counters then become the baseline for the next. previousUsage is the usage the last
+// sample left in CpuUsage.
+int32_t TakeUsageSample(int64_t idleNow, int64_t clockNow, int32_t processorCount,
+                        int32_t previousUsage);

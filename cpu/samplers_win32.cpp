@@ -55,11 +55,20 @@ constexpr char Caption[] = "Tsutsuri";
 constexpr int PlatformWin9x = VER_PLATFORM_WIN32_WINDOWS;   // 1
 constexpr int PlatformNt = VER_PLATFORM_WIN32_NT;           // 2
 
+}  // namespace
+
+// Defined before the static registry sampler below, which uses it while the program starts:
+// within one file, statics are made in the order they are written.
+CpuPlatformCalls CpuPlatform = {RegOpenKeyA, RegQueryValueExA, RegCloseKey, GetModuleHandleA,
+                                MessageBoxA};
+
+namespace {
+
 // Reads one 4-byte value; a missing value or a failed read leaves 0.
 uint32_t ReadUsageValue(HKEY key) {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (RegQueryValueExA(key, UsageValueName, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+    if (CpuPlatform.queryValue(key, UsageValueName, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
                          &size) != ERROR_SUCCESS) {
         return 0;
     }
@@ -70,9 +79,9 @@ uint32_t ReadUsageValue(HKEY key) {
 // the value itself means nothing.
 void TouchStatKey(const char* path) {
     HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_DYN_DATA, path, &key) != ERROR_SUCCESS) return;
+    if (CpuPlatform.openKey(HKEY_DYN_DATA, path, &key) != ERROR_SUCCESS) return;
     ReadUsageValue(key);
-    RegCloseKey(key);
+    CpuPlatform.closeKey(key);
 }
 
 // Made before the entry point runs and ended after the message loop, so the 95/98/Me kernel
@@ -83,7 +92,7 @@ RegistryCpuSampler StaticRegistrySampler;
 
 RegistryCpuSampler::RegistryCpuSampler() : StatDataKey(nullptr) {
     HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_DYN_DATA, StatDataPath, &key) != ERROR_SUCCESS) return;
+    if (CpuPlatform.openKey(HKEY_DYN_DATA, StatDataPath, &key) != ERROR_SUCCESS) return;
     StatDataKey = key;
     TouchStatKey(StartStatPath);
 }
@@ -91,7 +100,7 @@ RegistryCpuSampler::RegistryCpuSampler() : StatDataKey(nullptr) {
 RegistryCpuSampler::~RegistryCpuSampler() {
     if (!StatDataKey) return;
     TouchStatKey(StopStatPath);
-    RegCloseKey(StatDataKey);
+    CpuPlatform.closeKey(StatDataKey);
     StatDataKey = nullptr;
 }
 
@@ -102,7 +111,7 @@ uint32_t RegistryCpuSampler::Read() const {
 NativeCpuSampler::NativeCpuSampler()
     : QueryFunction(nullptr), SystemModule(nullptr), ProcessorCount(0) {
     // Every NT process has ntdll mapped already; the sampler borrows it and never loads it.
-    SystemModule = GetModuleHandleA(SystemModuleName);
+    SystemModule = CpuPlatform.moduleHandle(SystemModuleName);
     if (!SystemModule) return;
     // Through void*: GCC warns on a direct cast between unrelated function pointer types.
     QueryFunction = reinterpret_cast<QuerySystemInformation>(
@@ -133,13 +142,8 @@ int32_t NativeCpuSampler::Sample() {
         0) {
         return 0;
     }
-    const int64_t idle = performance.idleTime.QuadPart;
-    const int64_t now = timeOfDay.currentTime.QuadPart;
-    const int32_t usage =
-        UsageFromCounters(idle, IdleTimeBefore, now, ClockBefore, ProcessorCount);
-    IdleTimeBefore = idle;
-    ClockBefore = now;
-    return usage;
+    return TakeUsageSample(performance.idleTime.QuadPart, timeOfDay.currentTime.QuadPart,
+                           ProcessorCount, CpuUsage);
 }
 
 void DetectOsFamily() {
@@ -158,7 +162,7 @@ void CheckCpuMonitor() {
     if (OsFamily != OsFamilyNt) return;
     NativeCpuSampler sampler;
     if (!sampler.Usable()) {
-        MessageBoxA(nullptr, MonitorFailedText, Caption, MB_OK);
+        CpuPlatform.messageBox(nullptr, MonitorFailedText, Caption, MB_OK);
         CpuMonitorUnavailable = 1;
     }
 }

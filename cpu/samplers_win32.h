@@ -4,6 +4,19 @@
 #include <windows.h>
 #include <cstdint>
 
+// The platform calls the samplers and the monitor check make, gathered so that a test can
+// stand in for what this machine lacks: the 95/98/Me kernel's statistic, or an ntdll that
+// cannot be found.
+struct CpuPlatformCalls {
+    LONG(WINAPI* openKey)(HKEY root, LPCSTR path, PHKEY key);
+    LONG(WINAPI* queryValue)(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD size);
+    LONG(WINAPI* closeKey)(HKEY key);
+    HMODULE(WINAPI* moduleHandle)(LPCSTR name);
+    int(WINAPI* messageBox)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+};
+extern CpuPlatformCalls CpuPlatform;
+
 class RegistryCpuSampler {
 public:
     RegistryCpuSampler();

@@ -38,3 +38,12 @@ int32_t UsageFromCounters(int64_t idleNow, int64_t idleBefore, int64_t clockNow,
     if (usage >= highest) return std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(usage);   // truncated toward zero
 }
+
+int32_t TakeUsageSample(int64_t idleNow, int64_t clockNow, int32_t processorCount,
+                        int32_t /*previousUsage*/) {
+    const int32_t usage =
+        UsageFromCounters(idleNow, IdleTimeBefore, clockNow, ClockBefore, processorCount);
+    IdleTimeBefore = idleNow;
+    ClockBefore = clockNow;
+    return usage;
+}
