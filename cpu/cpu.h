@@ -19,7 +19,8 @@ int32_t UsageFromCounters(int64_t idleNow, int64_t idleBefore, int64_t clockNow,
                           int64_t clockBefore, int32_t processorCount);
 
 // One good NT sample: the usage since the previous one (IdleTimeBefore and ClockBefore),
-// whose counters then become the baseline for the next. previousUsage is the usage the last
-// sample left in CpuUsage.
+// whose counters then become the baseline for the next. When no time has passed since that
+// baseline, or the clock went back, previousUsage (what the last sample left in CpuUsage) is
+// the answer; the baseline then stays, or starts afresh from the new time.
 int32_t TakeUsageSample(int64_t idleNow, int64_t clockNow, int32_t processorCount,
                         int32_t previousUsage);

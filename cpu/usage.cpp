@@ -40,9 +40,18 @@ int32_t UsageFromCounters(int64_t idleNow, int64_t idleBefore, int64_t clockNow,
 }
 
 int32_t TakeUsageSample(int64_t idleNow, int64_t clockNow, int32_t processorCount,
-                        int32_t /*previousUsage*/) {
+                        int32_t previousUsage) {
+    const bool first = IdleTimeBefore == 0;
+    // The about dialog's one-second sample and the heartbeat's can fall within one tick of the
+    // system clock: no time has passed, so there is nothing to average over. The usage stands
+    // as it was, and so does the baseline, for the next sample to measure from.
+    if (!first && clockNow == ClockBefore) return previousUsage;
+    // A clock set back leaves the interval unknown: the usage stands, and counting starts
+    // afresh from the new time.
     const int32_t usage =
-        UsageFromCounters(idleNow, IdleTimeBefore, clockNow, ClockBefore, processorCount);
+        !first && clockNow < ClockBefore
+            ? previousUsage
+            : UsageFromCounters(idleNow, IdleTimeBefore, clockNow, ClockBefore, processorCount);
     IdleTimeBefore = idleNow;
     ClockBefore = clockNow;
     return usage;

@@ -55,4 +55,38 @@ TEST(CpuUsage, CountersFarApartStayDefined) {
     EXPECT_EQ(UsageFromCounters(Idle + 6300000, Idle, Clock + 9000000, Clock, 1), 30);
 }
 
+// Samples in a row, each against the baseline the one before left. The about dialog's
+// one-second sample and the heartbeat's may fall within one tick of the system clock.
+TEST(CpuUsage, SamplesInARowKeepTheirBaseline) {
+    IdleTimeBefore = 0;
+    ClockBefore = 0;
+    struct Step {
+        const char* what;
+        int64_t idle, clock;
+        int32_t usage;
+        int64_t baselineIdle, baselineClock;
+    } steps[] = {
+        {"first sample", Idle, Clock, 0, Idle, Clock},
+        {"one second, 30 per cent", Idle + 7000000, Clock + Second, 30, Idle + 7000000,
+         Clock + Second},
+        {"same clock tick: usage and baseline kept", Idle + 8000000, Clock + Second, 30,
+         Idle + 7000000, Clock + Second},
+        {"the next second counts from the kept baseline", Idle + 12000000, Clock + 2 * Second,
+         50, Idle + 12000000, Clock + 2 * Second},
+        {"clock set back: usage kept, counted from here on", Idle + 13000000,
+         Clock + Second, 50, Idle + 13000000, Clock + Second},
+        {"a second after the set-back clock", Idle + 15500000, Clock + 2 * Second, 75,
+         Idle + 15500000, Clock + 2 * Second},
+    };
+    int32_t usage = 0;
+    for (const auto& s : steps) {
+        usage = TakeUsageSample(s.idle, s.clock, 1, usage);
+        EXPECT_EQ(usage, s.usage) << s.what;
+        EXPECT_EQ(IdleTimeBefore, s.baselineIdle) << s.what;
+        EXPECT_EQ(ClockBefore, s.baselineClock) << s.what;
+    }
+    IdleTimeBefore = 0;
+    ClockBefore = 0;
+}
+
 }  // namespace
