@@ -87,6 +87,13 @@ void WaterSoundChanged(WindowHandle window, const ApplyPort& port, uint8_t value
     }
 }
 
+void PlacementChanged(const ApplyPort& port, uint8_t mode) {
+    MarkGroupFor(port, PositionItems, mode);
+    // Only the pointer passing over a free window's lower part ends a drag; a window perched
+    // before that would keep every later tip silent. Perching ends it too.
+    if (!FreePlacement(mode)) Dragging = 0;
+}
+
 }  // namespace
 
 int32_t EngineVolumeFor(const int32_t* volumeTable, uint8_t level) {
@@ -96,7 +103,7 @@ int32_t EngineVolumeFor(const int32_t* volumeTable, uint8_t level) {
 
 void ApplySettingsOver(WindowHandle window, const ApplyPort& port) {
     AppSettingsRecord& s = AppSettings;
-    enum Kind { Group, Switch, Volume, WaterSwitch };
+    enum Kind { Group, Switch, Volume, WaterSwitch, Placement };
     struct Setting {
         uint8_t* value;
         Kind kind;
@@ -111,7 +118,7 @@ void ApplySettingsOver(WindowHandle window, const ApplyPort& port) {
         {&s.WaterSource, Group, &WaterSourceItems, 0, RunstsSection, "win_obj"},
         {&s.Sensitivity, Group, &SensitivityItems, 0, RunstsSection, "frn_kan"},
         {&s.VolumeLevel, Volume, nullptr, 0, RunStsSection, "snd_vol"},
-        {&s.PositionMode, Group, &PositionItems, 0, RunstsSection, "posmode"},
+        {&s.PositionMode, Placement, nullptr, 0, RunstsSection, "posmode"},
         {&s.WaterSoundEffect, WaterSwitch, nullptr, 0, RunstsSection, "etc_water"},
         {&s.DropsEffect, Switch, nullptr, IDM_DROPS, RunstsSection, "etc_sizuk"},
         {&s.EchoEffect, Switch, nullptr, IDM_ECHO, RunstsSection, "etc_yoin"},
@@ -130,6 +137,7 @@ void ApplySettingsOver(WindowHandle window, const ApplyPort& port) {
         case Switch: MarkSwitch(port, setting.item, v); break;
         case Volume: VolumeChanged(window, port, v); break;
         case WaterSwitch: WaterSoundChanged(window, port, v); break;
+        case Placement: PlacementChanged(port, v); break;
         }
         port.writeKey(setting.section, setting.key, v);
     }
@@ -150,9 +158,9 @@ bool ChangeSettingForCommand(int commandId) {
     case IDM_VOL_LOUD: s.VolumeLevel = 1; return true;
     case IDM_VOL_NORMAL: s.VolumeLevel = 2; return true;
     case IDM_VOL_QUIET: s.VolumeLevel = 3; return true;
-    case IDM_POS_PERCH: s.PositionMode = 0; return true;
-    case IDM_POS_FREE: s.PositionMode = 1; return true;
-    case IDM_POS_FREE_TOPMOST: s.PositionMode = 2; return true;
+    case IDM_POS_PERCH: s.PositionMode = PositionPerched; return true;
+    case IDM_POS_FREE: s.PositionMode = PositionFree; return true;
+    case IDM_POS_FREE_TOPMOST: s.PositionMode = PositionFreeOnTop; return true;
     case IDM_TINT_BRIGHT: s.MeterTint = 0; return true;
     case IDM_TINT_DARK: s.MeterTint = 1; return true;
     case IDM_TINT_STANDARD: s.MeterTint = 2; return true;

@@ -9,7 +9,7 @@ struct AppSettingsRecord {
     ScreenRect WindowPos;          // left and top are stored; right and bottom are not
     uint8_t WaterSource;           // 0 usage of the moment, 1 usage summed, 2 random
     uint8_t Sensitivity;           // 0 highest .. 5 lowest
-    uint8_t PositionMode;          // 0 perched, 1 free, 2 free and always on top
+    uint8_t PositionMode;          // 0 perched, 1 free, 2 free and always on top (see below)
     uint8_t VolumeLevel;           // 0 off, 1 louder, 2 normal, 3 quieter
     int32_t CpuThresholds[SensitivityCount];
     int32_t RandomRanges[SensitivityCount];
@@ -23,6 +23,12 @@ struct AppSettingsRecord {
 };
 
 extern AppSettingsRecord AppSettings;
+
+// PositionMode 0 perches the sozu beside the window in front; every other value stands it
+// free, where the user drags it. Only 2 keeps it on top: a hand-edited 3 to 255 is free
+// placement, and is written back as it was read.
+enum : uint8_t { PositionPerched = 0, PositionFree = 1, PositionFreeOnTop = 2 };
+inline bool FreePlacement(uint8_t positionMode) { return positionMode != PositionPerched; }
 
 // The full path of the settings file, filled by the load.
 constexpr int SettingsPathBytes = 270;

@@ -173,6 +173,25 @@ TEST_F(Apply, OutOfRangeValuesMarkNothingAndAreWrittenBack) {
     }
 }
 
+// A drag leaves Dragging set until the pointer passes over the free window's lower part; a
+// window perched before that must not keep it, or every later tip would be silent.
+TEST_F(Apply, PerchingEndsADragThatFreePlacementsKeep) {
+    struct Case { uint8_t before; int command; int32_t dragging; } cases[] = {
+        {1, IDM_POS_PERCH, 0},        {2, IDM_POS_PERCH, 0},       {3, IDM_POS_PERCH, 0},
+        {1, IDM_POS_FREE_TOPMOST, 1}, {2, IDM_POS_FREE, 1},        {0, IDM_POS_FREE, 1},
+        {1, IDM_POS_FREE, 1},   // the same choice again: nothing applied
+    };
+    for (const auto& c : cases) {
+        AppSettings.PositionMode = c.before;
+        StartUp();
+        Dragging = 1;
+        ChangeSettingForCommand(c.command);
+        ApplySettingsOver(TheWindow, Port);
+        EXPECT_EQ(Dragging, c.dragging) << int(c.before) << " then " << c.command;
+    }
+    Dragging = 0;
+}
+
 TEST_F(Apply, EngineFailureGreysAndSwitchesTheWaterSoundOff) {
     for (uint8_t level : {2, 0}) {
         SetUp();
