@@ -76,7 +76,7 @@ INT_PTR OnDestroy(HWND dialog) {
     AboutDialogOpen = 0;
     // A handle kept after the dialog is gone could only ever reach a dead or reused window.
     AboutDialogWindow = nullptr;
-    const HWND band = AppSettings.PositionMode == 2 ? HWND_TOPMOST : HWND_NOTOPMOST;
+    const HWND band = AppSettings.PositionMode == PositionFreeOnTop ? HWND_TOPMOST : HWND_NOTOPMOST;
     // The dying dialog is still MainWindow's owned popup. Wine moves owned popups along with
     // their owner and then inserts the owner below them, so the owner would lose the topmost
     // band; released from its owner first, the dialog is left out of the move.

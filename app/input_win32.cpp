@@ -17,8 +17,6 @@ constexpr uint8_t InteractionIdle = 0;
 constexpr uint8_t InteractionTipPressed = 1;
 constexpr uint8_t InteractionMenuOpen = 2;
 
-bool FreePlacement() { return AppSettings.PositionMode == 1 || AppSettings.PositionMode == 2; }
-
 HCURSOR LadleCursor() { return ClickTip == 1 ? CursorLadlePouring : CursorLadle; }
 
 void StartMenu(HWND window) {
@@ -42,7 +40,7 @@ LRESULT OnSetCursor(HWND window) {
     }
     RECT r;
     GetWindowRect(window, &r);
-    if (cursor.y < r.top + UpperBandRows || !FreePlacement()) {
+    if (cursor.y < r.top + UpperBandRows || !FreePlacement(AppSettings.PositionMode)) {
         SetCursor(LadleCursor());
         return 0;
     }
@@ -64,7 +62,7 @@ LRESULT OnSetCursor(HWND window) {
 LRESULT OnNcButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     POINT cursor;
     GetCursorPos(&cursor);
-    if (FreePlacement()) {
+    if (FreePlacement(AppSettings.PositionMode)) {
         RECT r;
         GetWindowRect(window, &r);
         AppSettings.WindowPos = {r.left, r.top, r.right, r.bottom};
@@ -100,8 +98,10 @@ LRESULT OnNcRightButtonDown(HWND window) {
 
 LRESULT OnKeyDown(WPARAM key) {
     if (key == VK_ESCAPE) {
-        // Leaves without destroying the window: nothing is saved, the tray icon stays.
+        // Leaves without destroying the window, so nothing is saved. The notification icon
+        // would outlive the program until the pointer next passed over it: it goes here.
         ShowCursor(TRUE);
+        RemoveTrayIcon();
         PostQuitMessage(0);
     }
     return 0;

@@ -63,17 +63,18 @@ void ConnectPlatform() {
 }
 
 // Where the window starts out, by placement: perched windows jump beside the foreground
-// window on the first tick; always-on-top windows are topmost from the first moment.
+// window on the first tick; always-on-top windows are topmost from the first moment; every
+// other value stands free where it was saved.
 void PrepareFirstPlacement() {
     switch (AppSettings.PositionMode) {
-    case 0: {
+    case PositionPerched: {
         RECT r = {};
         if (!GetWindowRect(PerchTarget, &r)) r = {};
         AppSettings.WindowPos.left = r.right;
         AppSettings.WindowPos.top = r.top;
         break;
     }
-    case 2:
+    case PositionFreeOnTop:
         SetWindowPos(MainWindow, HWND_TOPMOST, 0, 0, WindowSize, WindowSize, SWP_NOMOVE);
         break;
     default:

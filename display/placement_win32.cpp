@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr uint8_t PositionPerched = 0;
-
 bool ReadRect(HWND window, ScreenRect& out) {
     RECT r;
     if (!window || !GetWindowRect(window, &r)) return false;
@@ -36,7 +34,7 @@ HWND NextShownBelow(HWND window) {
 }  // namespace
 
 void PerchBesideForeground(HWND window) {
-    if (AppSettings.PositionMode != PositionPerched || AboutDialogOpen == 1) return;
+    if (FreePlacement(AppSettings.PositionMode) || AboutDialogOpen == 1) return;
     ScreenRect own;
     if (!ReadRect(window, own)) return;
     ScreenPoint planned = {own.left, own.top};
