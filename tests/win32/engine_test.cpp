@@ -5,7 +5,11 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
+#include <ostream>
+#include <vector>
+
 #include "sound/engine.h"
+#include "sound/engine_device.h"
 #include "sound/engine_state.h"
 #include "sound/mmfuncs.h"
 #include "sound/supinfo.h"
@@ -92,6 +96,86 @@ TEST_F(EngineOnWine, LoopingSampleKeepsSounding) {
     const long later = CaptureSize();
     EXPECT_GE(WaitForSound(later, 2000), 2000u);
     SoundEngine::StopSample(0);
+}
+
+// DirectSound before DirectX 7 (Windows 95 and 98 as shipped, NT 4) knows only the first
+// buffer description form and refuses a description of any other size. This device plays that
+// part in front of Wine's own: it writes down every description, refuses all but the first
+// form, and hands the rest on.
+struct Description {
+    DWORD size, flags, bytes;
+    bool operator==(const Description& o) const {
+        return size == o.size && flags == o.flags && bytes == o.bytes;
+    }
+    friend std::ostream& operator<<(std::ostream& out, const Description& d) {
+        return out << "{size " << d.size << ", flags 0x" << std::hex << d.flags << std::dec
+                   << ", " << d.bytes << " bytes}";
+    }
+};
+std::vector<Description> Descriptions;
+
+class FirstFormOnlyDevice : public IDirectSound {
+public:
+    IDirectSound* real = nullptr;
+    STDMETHOD(QueryInterface)(REFIID riid, void** out) override {
+        return real->QueryInterface(riid, out);
+    }
+    STDMETHOD_(ULONG, AddRef)() override { return real->AddRef(); }
+    STDMETHOD_(ULONG, Release)() override { return real->Release(); }
+    STDMETHOD(CreateSoundBuffer)(LPCDSBUFFERDESC description, LPLPDIRECTSOUNDBUFFER buffer,
+                                 IUnknown* outer) override {
+        Descriptions.push_back({description->dwSize, description->dwFlags,
+                                description->dwBufferBytes});
+        if (description->dwSize != sizeof(DSBUFFERDESC1)) return DSERR_INVALIDPARAM;
+        return real->CreateSoundBuffer(description, buffer, outer);
+    }
+    STDMETHOD(GetCaps)(LPDSCAPS caps) override { return real->GetCaps(caps); }
+    STDMETHOD(DuplicateSoundBuffer)(LPDIRECTSOUNDBUFFER original,
+                                    LPLPDIRECTSOUNDBUFFER duplicate) override {
+        return real->DuplicateSoundBuffer(original, duplicate);
+    }
+    STDMETHOD(SetCooperativeLevel)(HWND window, DWORD level) override {
+        return real->SetCooperativeLevel(window, level);
+    }
+    STDMETHOD(Compact)() override { return real->Compact(); }
+    STDMETHOD(GetSpeakerConfig)(LPDWORD config) override { return real->GetSpeakerConfig(config); }
+    STDMETHOD(SetSpeakerConfig)(DWORD config) override { return real->SetSpeakerConfig(config); }
+    STDMETHOD(Initialize)(LPCGUID device) override { return real->Initialize(device); }
+};
+FirstFormOnlyDevice OldDevice;
+SoundDeviceApi WineDevice;
+
+int32_t CreateOldDevice(void* function, const DeviceId* id, SoundDeviceHandle** device) {
+    SoundDeviceHandle* real = nullptr;
+    const int32_t result = WineDevice.createDevice(function, id, &real);
+    OldDevice.real = reinterpret_cast<IDirectSound*>(real);
+    *device = result == 0 ? reinterpret_cast<SoundDeviceHandle*>(
+                                static_cast<IDirectSound*>(&OldDevice))
+                          : real;
+    return result;
+}
+
+TEST_F(EngineOnWine, DirectSoundBeforeDirectX7TakesEveryBufferDescription) {
+    WriteTone("tone.wav", 200, 440);   // 8820 bytes
+    WineDevice = SoundDevice;
+    SoundDevice.createDevice = CreateOldDevice;
+    Descriptions.clear();
+    const int32_t started = SoundEngine::Init(window_, 22050, 16, 1, 2);
+    const int32_t loaded = SoundEngine::LoadSample(0, "tone.wav");
+    SoundEngine::SetGlobalFocus(1);
+    const int32_t loadedWithFocus = SoundEngine::LoadSample(1, "tone.wav");
+    SoundEngine::Shutdown();
+    SoundDevice = WineDevice;
+    EXPECT_EQ(started, 1);
+    EXPECT_EQ(loaded, 1);
+    EXPECT_EQ(loadedWithFocus, 1);
+    // The first form is 20 bytes on 32-bit Windows and 24 on 64-bit, where the format
+    // pointer is 8 bytes and aligned.
+    const DWORD firstForm = sizeof(void*) == 4 ? 20 : 24;
+    const std::vector<Description> expected = {
+        {firstForm, 0x81, 0}, {firstForm, 0x100E8, 8820}, {firstForm, 0x180E8, 8820}};
+    EXPECT_EQ(Descriptions, expected);
+    DeleteFileA("tone.wav");
 }
 
 TEST_F(EngineOnWine, SlotsBeyondTheAddressSpaceFailAtTheSlotMemory) {
