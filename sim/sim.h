@@ -17,6 +17,9 @@ extern uint32_t RandomSeed;
 uint32_t NextRandom(uint32_t n);
 void SeedRandom(uint32_t seed);
 bool FillStep();
+// The row of the threshold and chance tables a sensitivity selects: itself from 0 to 5; any
+// other value (a hand-edited settings file) takes the default row rather than reading past.
+int SensitivityIndex(uint8_t sensitivity);
 
 // Tipping cycle
 extern int32_t TipPhase;       // 0 filling, 1..11 the steps of a tip

@@ -27,11 +27,6 @@ enum : uint8_t { SourceInstant = 0, SourceCumulative = 1, SourceRandom = 2 };
 
 constexpr char TooltipFormat[] = "Tsutsuri [CPU使用率：%d％]";
 
-int SensitivityIndex() {
-    return AppSettings.Sensitivity < SensitivityCount ? AppSettings.Sensitivity
-                                                      : DefaultSensitivity;
-}
-
 int32_t ClampLevel(int64_t level) {
     if (level > LevelFull) return LevelFull;
     if (level < LevelEmpty) return LevelEmpty;
@@ -92,6 +87,10 @@ bool RandomWalk(int32_t chanceRange) {
 
 }  // namespace
 
+int SensitivityIndex(uint8_t sensitivity) {
+    return sensitivity < SensitivityCount ? sensitivity : DefaultSensitivity;
+}
+
 bool FillStep() {
     if (CpuMonitorUnavailable != 0) return false;
     if (SampleTick < TicksPerSample - 1) {
@@ -103,7 +102,7 @@ bool FillStep() {
     Platform.sampleCpuUsage();
     RefreshTooltip();
 
-    const int sensitivity = SensitivityIndex();
+    const int sensitivity = SensitivityIndex(AppSettings.Sensitivity);
     const int32_t threshold = AppSettings.CpuThresholds[sensitivity];
     const bool foundFull = AdvanceFillLevel(threshold / ThresholdPerThrottleStep);
 
