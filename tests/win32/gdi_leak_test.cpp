@@ -1,10 +1,7 @@
 // No graphics object leaks on the heartbeat's paths: the tipping step, the region swap of each
-// frame change and the paint, run hundreds of times in a window of their own. Wine answers 0
-// to GetGuiResources, so the objects are counted another way: Wine's handle is a table slot in
-// the low 16 bits and a generation in the high ones, and a handle whose high word is 0 names
-// whatever lives in that slot, so asking GetObjectType of every slot counts the live objects
-// (Wine's table only; on Windows the count would read 0). The check itself is shown to catch
-// one leaked region a round.
+// frame change and the paint, run hundreds of times in a window of their own, with the objects
+// counted slot by slot (tests/win32/gdi_objects.h). The check itself is shown to catch one
+// leaked region a round.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <functional>
@@ -16,6 +13,7 @@
 #include "display/region_build_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
+#include "tests/win32/gdi_objects.h"
 
 namespace {
 
@@ -26,16 +24,6 @@ constexpr int Rounds = 300;
 LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) return PaintMainWindow(window);
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-constexpr UINT_PTR SlotCount = 0x10000;
-
-int LiveObjects() {
-    int live = 0;
-    for (UINT_PTR slot = 1; slot < SlotCount; ++slot) {
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++live;
-    }
-    return live;
 }
 
 class GdiLeakTest : public ::testing::Test {
@@ -87,9 +75,9 @@ protected:
     // How many more objects live after `rounds` rounds than after a warm-up.
     int Growth(int rounds, const std::function<void()>& round) {
         for (int i = 0; i < WarmUpRounds; ++i) round();
-        const int before = LiveObjects();
+        const int before = LiveGdiObjects();
         for (int i = 0; i < rounds; ++i) round();
-        return LiveObjects() - before;
+        return LiveGdiObjects() - before;
     }
 
     HWND window_ = nullptr;
