@@ -66,8 +66,7 @@ TEST_F(EngineOnWine, LoadedSampleReportsItsLengthAndIsHeard) {
     const long before = CaptureSize();
     ASSERT_EQ(SoundEngine::RewindSample(0), 1);
     ASSERT_EQ(SoundEngine::PlaySample(0, 0), 1);
-    Sleep(100);
-    EXPECT_GT(SoundEngine::GetPositionMs(0), 0);
+    EXPECT_TRUE(WaitFor([] { return SoundEngine::GetPositionMs(0) > 0; }, 3000));
     EXPECT_GE(WaitForSound(before, 3000), 2000u);
 }
 
@@ -83,8 +82,7 @@ TEST_F(EngineOnWine, TwoSamplesPlayAtTheSameTime) {
     Sleep(50);
     SoundEngine::PlaySample(1, 0);
     EXPECT_GE(WaitForSound(before, 3000), 2000u);
-    Sleep(1600);
-    EXPECT_GT(LoudSamplesSince(before, 16000), 100u);
+    EXPECT_TRUE(WaitFor([before] { return LoudSamplesSince(before, 16000) > 100; }, 5000));
 }
 
 TEST_F(EngineOnWine, LoopingSampleKeepsSounding) {
@@ -92,7 +90,15 @@ TEST_F(EngineOnWine, LoopingSampleKeepsSounding) {
     ASSERT_EQ(SoundEngine::Init(window_, 22050, 16, 1, 1), 1);
     ASSERT_EQ(SoundEngine::LoadSample(0, "short.wav"), 1);
     SoundEngine::PlaySample(0, 1);
-    Sleep(800);   // four lengths of the sound
+    // Round its end four times: the play cursor comes back to the start each time.
+    int rounds = 0;
+    int32_t last = 0;
+    EXPECT_TRUE(WaitFor([&] {
+        const int32_t now = SoundEngine::GetPositionMs(0);
+        rounds += now < last ? 1 : 0;
+        last = now;
+        return rounds >= 4;
+    }, 5000));
     const long later = CaptureSize();
     EXPECT_GE(WaitForSound(later, 2000), 2000u);
     SoundEngine::StopSample(0);

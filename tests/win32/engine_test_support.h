@@ -66,6 +66,33 @@ inline size_t WaitForSound(long offset, int ms, size_t samples = 2000) {
     return loud;
 }
 
+// Waits up to `ms` for `done()` to hold, looking every 10 ms; answers whether it held.
+template <typename Done>
+bool WaitFor(Done done, int ms) {
+    for (int waited = 0; !done(); waited += 10) {
+        if (waited >= ms) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+// The capture's pace: the mixer's 48000 stereo frames of 32-bit floats a second of sound.
+constexpr long CaptureBytesPerSecond = 48000L * 2 * 4;
+
+// Waits up to `ms` for `seconds` of sound to be written to the capture after `offset` (the
+// mixer writes faster than real time); answers the size reached. A capture that started
+// over counts from its start.
+inline long WaitForCapture(long offset, double seconds, int ms = 10000) {
+    const long bytes = static_cast<long>(seconds * CaptureBytesPerSecond);
+    long size = CaptureSize();
+    WaitFor([&] {
+        size = CaptureSize();
+        if (size < offset) offset = 0;
+        return size - offset >= bytes;
+    }, ms);
+    return size;
+}
+
 // A mono 22050 Hz PCM WAVE file: a sine of `hertz` for `ms` milliseconds.
 inline void WriteTone(const char* path, int ms, int hertz, uint16_t bits = 16) {
     const uint32_t rate = 22050;

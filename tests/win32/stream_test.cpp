@@ -4,6 +4,7 @@
 
 #include "sound/engine.h"
 #include "sound/engine_state.h"
+#include "sound/stream.h"
 
 namespace {
 
@@ -32,11 +33,10 @@ TEST_F(StreamOnWine, FileLongerThanTheBufferPlaysOnceAndStops) {
     ASSERT_EQ(SoundEngine::PlayStream(0), 1);
     EXPECT_GE(WaitForSound(before, 3000), 2000u);
     // The data runs out after 2.5 s; the buffer plays out once and the timer ends.
-    for (int waited = 0; waited < 10000 && Engine.stream.timerId != 0; waited += 100) Sleep(100);
-    EXPECT_EQ(Engine.stream.timerId, 0u);
-    Sleep(800);
-    const long after = CaptureSize();
-    Sleep(800);
+    EXPECT_TRUE(WaitFor([] { return Engine.stream.timerId == 0; }, 10000));
+    // What the mixer had already taken goes out first; then nearly a second of silence.
+    const long after = WaitForCapture(CaptureSize(), 0.8);
+    WaitForCapture(after, 0.8);
     EXPECT_LT(LoudSamplesSince(after), 200u);
     // Played again, it starts from the beginning.
     const long again = CaptureSize();
@@ -49,7 +49,16 @@ TEST_F(StreamOnWine, LoopingStreamKeepsSounding) {
     WriteTone("loop.wav", 1100, 330);
     ASSERT_EQ(SoundEngine::OpenStream("loop.wav", 500), 1);
     ASSERT_EQ(SoundEngine::PlayStream(1), 1);
-    Sleep(3000);   // well past the file's end
+    // Well past the file's end: the refills have gone back to the start of the data twice.
+    int wraps = 0;
+    long last = 0;
+    EXPECT_TRUE(WaitFor([&] {
+        StreamLockHold hold;
+        const long now = Engine.stream.file ? std::ftell(Engine.stream.file) : 0;
+        wraps += now < last ? 1 : 0;
+        last = now;
+        return wraps >= 2;
+    }, 10000));
     EXPECT_NE(Engine.stream.timerId, 0u);
     const long later = CaptureSize();
     EXPECT_GE(WaitForSound(later, 2000), 2000u);
