@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# A bare or hostile machine: no sound device, the Windows 98 family, a read-only current
-# directory, a current directory longer than 255 characters, no help page, a second copy
-# started while the about dialog is open, and a desktop without a taskbar. Each time the
-# program keeps running, leaves through the exit command with code 0, keeps what it had
-# written and reports only what it should.
+# A bare or hostile machine: no sound device, the Windows 98 family, a current directory
+# longer than 255 characters, no help page, a second copy started while the about dialog is
+# open, and a desktop without a taskbar (a read-only current directory: readonly_test.sh).
+# Each time the program keeps running, leaves through the exit command with code 0, keeps what
+# it had written and reports only what it should.
 source "$(dirname "$0")/lib.sh"
 e2e_begin
 
@@ -43,10 +43,11 @@ done
 dir=$(e2e_new_dir)
 free_place "$dir"
 if e2e_start "$dir"; then
-    e2e_ticks 8
-    e2e_expect_eq "no sound: still running" 0 "$(e2e_running; echo $?)"
+    e2e_poll 10 grep -q 'Failed' "$dir/supinfo.txt" 2>/dev/null
     e2e_expect_eq "no sound: the support file names the failure" 1 \
         "$(grep -c 'Failed' "$dir/supinfo.txt" 2>/dev/null || echo 0)"
+    e2e_ticks 8   # time for a dialog to come, or for the copy to fall over, if either would
+    e2e_expect_eq "no sound: still running" 0 "$(e2e_running; echo $?)"
     e2e_expect_eq "no sound: no dialog" 0 "$(dialogs)"
     exit_via_menu "no sound"
     e2e_expect_eq "no sound: water sound written off" 0 \
@@ -74,32 +75,6 @@ else
     e2e_log "win98: not a case for the 64-bit program"
 fi
 
-# ---- a read-only current directory (a read-only bind mount; needs the right to mount) -------
-src=$(e2e_new_dir)
-free_place "$src"
-before=$(md5sum <"$src/tsutsurin.ini")
-ro=$(e2e_new_dir)
-if mount --bind "$src" "$ro" 2>/dev/null && mount -o remount,bind,ro "$ro" 2>/dev/null; then
-    # Started by hand: the program's output cannot go to a file in its own directory here.
-    (cd "$ro" && exec wine "$TSUTSURI_EXE") </dev/null >>"$src.log" 2>&1 &
-    E2E_PID=$!
-    E2E_PIDS+=("$E2E_PID")
-    if e2e_wait_window; then
-        e2e_ticks 8
-        e2e_probe command 40043 >/dev/null   # a setting change: its write is lost quietly
-        e2e_ticks 4
-        e2e_expect_eq "read-only: no dialog" 0 "$(dialogs)"
-        exit_via_menu "read-only"
-    else
-        e2e_fail "read-only: no window"
-    fi
-    e2e_expect_eq "read-only: the file is as it was" "$before" "$(md5sum <"$ro/tsutsurin.ini")"
-    umount "$ro" 2>/dev/null || umount -l "$ro"
-else
-    umount "$ro" 2>/dev/null || true
-    e2e_log "read-only: cannot mount here, case left out"
-fi
-
 # ---- a current directory longer than 255 characters ------------------------------------
 # 257 characters as Windows spells it ("Z:" and the Unix path of 255): longer than the 255
 # the program asks for, within the 258 that Windows (and Wine) allow a current directory.
@@ -108,7 +83,6 @@ long=$long/$(printf 'f%.0s' $(seq $((255 - ${#long} - 1))))
 mkdir -p "$long"
 free_place "$long"
 if e2e_start "$long"; then
-    e2e_ticks 4
     exit_via_menu "long directory"
     e2e_expect_eq "long directory: settings saved where it started" 2 \
         "$(e2e_ini_get "$long/tsutsurin.ini" Runsts snd_vol)"

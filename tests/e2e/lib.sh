@@ -147,6 +147,18 @@ e2e_start() {
 # e2e_ticks N: waits N heartbeats of the program (128 ms each), for what a tick brings.
 e2e_ticks() { sleep "$(awk -v n="$1" 'BEGIN { printf "%.3f", n * 0.128 }')"; }
 
+# e2e_poll TIMEOUT_S COMMAND...: runs COMMAND every 0.1 s until it succeeds; 1 when it has
+# not within TIMEOUT_S seconds. For a test that waits for a condition rather than a time.
+e2e_poll() {
+    local limit=$1 i
+    shift
+    for ((i = 0; i < limit * 10; i++)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    "$@"
+}
+
 # e2e_running [PID]: whether that copy (default: E2E_PID) still runs.
 e2e_running() { kill -0 "${1:-$E2E_PID}" 2>/dev/null; }
 
