@@ -56,6 +56,20 @@ capture_wait_sounds() {
     return 1
 }
 
+# capture_wait_growth FROM SECONDS TIMEOUT_S: waits until SECONDS of sound have been written
+# after byte FROM (a device opened afresh starts the file over: then from its start); 1 when
+# that did not happen in time. Everything requested before the call has then been mixed.
+capture_wait_growth() {
+    local from=$1 bytes i
+    bytes=$(awk -v s="$2" 'BEGIN { printf "%d", s * 48000 * 8 }')
+    for ((i = 0; i < $3 * 10; i++)); do
+        (($(capture_size) >= from)) || from=0
+        (($(capture_size) - from >= bytes)) && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # capture_log WHAT: the stretches last read, for the test's output.
 capture_log() {
     local i text=""

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The sozu heard through the DirectSound engine, in the session's capture file: a tip sounds
 # the spill and then the strike; with the echo switched on from the menu the strike carries
-# more sound after it; a tip while the window is dragged is silent; the running water plays without a break while "水の音" is on and stops
-# when it is switched off from the menu. The CPU thresholds stand at 100, so that no tip comes
-# by itself and every sound is one the test asked for.
+# more sound after it; a tip while the window is dragged is silent, and the tips after the
+# drag are heard again, whether the pointer came back over the window or the window was
+# perched from the menu first; the running water plays without a break while "水の音" is on
+# and stops when it is switched off from the menu. The CPU thresholds stand at 100, so that
+# no tip comes by itself and every sound is one the test asked for.
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/ui_lib.sh"
 source "$(dirname "$0")/capture.sh"
-e2e_begin
+ui_begin
 
 readonly Left=300 Top=300
 readonly ClickX=$((Left + 24)) ClickY=$((Top + 20))   # the rock's top: a tip press
@@ -86,20 +89,22 @@ shapes=$E2E_DIR/shapes.log
 wine "$TSUTSURI_PROBE" shape-log --seconds 5 </dev/null >"$shapes" 2>/dev/null &
 log_pid=$!
 E2E_PIDS+=("$log_pid")
-for ((i = 0; i < 50; i++)); do grep -q '^shape0=' "$shapes" && break; sleep 0.1; done
+e2e_poll 5 grep -q '^shape0=' "$shapes"
 click_tip
-sleep 0.2
+# The drag begins once the click's tip has: the shape has changed.
+e2e_poll 5 grep -q '^shape1=' "$shapes" || e2e_fail "no tip after the click"
 xdotool mousemove --sync "$ClickX" $((Top + 36)) mousedown 1
 for ((i = 1; i <= 35; i++)); do
     xdotool mousemove $((ClickX + i)) $((Top + 36))
     sleep 0.1
 done
 xdotool mouseup 1
-sleep 1
+# The log ends after 5 s, well after the tip; then all it asked for has been mixed.
+wait "$log_pid"
+capture_wait_growth "$(capture_size)" 1 10
 capture_read "$MARK"
 capture_log "tip while dragging"
 e2e_expect_eq "sounds of a tip while dragging" 0 "${#CAP_START[@]}"
-wait "$log_pid"
 # At rest, then from frame 3 over and back to rest, the rebound and rest again: the last
 # three shapes are rest, rebound, rest. (Frame 3 may pass unseen: the click's timer and the
 # next heartbeat can come within a few milliseconds.)
@@ -107,21 +112,38 @@ read -r changes ended < <(tr -d '\r' <"$shapes" | awk -F'[= ]' '/^shape[0-9]/ { 
     END { print n, (n >= 3 && h[n - 1] == h[0] && h[n - 3] == h[0]) }')
 ((changes >= 13 && ended == 1)) ||
     e2e_fail "the tube did not tip while dragged ($changes shapes, see $shapes)"
-# Hovering over the lower part ends the drag: the next tip is heard again.
+# Hovering over the lower part ends the drag, as the dragged position reaching the settings
+# file shows: the next tip is heard again.
 e2e_require "window info" e2e_window_info
 xdotool mousemove $((WIN[left] + 24)) $((WIN[top] + 40))
-sleep 0.3
 xdotool mousemove $((WIN[left] + 25)) $((WIN[top] + 41))
-sleep 0.3
+e2e_poll 5 ui_ini_is Winpos Xpos "${WIN[left]}" || e2e_fail "the hover did not save the position"
 click_tip $((WIN[left] + 24)) $((WIN[top] + 20))
 tip_sounds "click after the drag"
 
+# Dragged again, then perched from the menu before the pointer comes back over the window:
+# perching ends the drag too, and the next tip is heard.
+e2e_require "window info" e2e_window_info
+e2e_drag $((WIN[left] + 24)) $((WIN[top] + 36)) $((WIN[left] + 64)) $((WIN[top] + 36))
+xdotool mousemove 10 10
+ui_testwin 400 200 300 300 perch
+e2e_probe command 40017 >/dev/null
+wait_key posmode 0
+# Beside the window in front: its left edge, its bottom (500).
+perched() { e2e_window_info && [ "${WIN[left]},${WIN[top]}" = "352,452" ]; }
+e2e_poll 10 perched || e2e_fail "not perched: at ${WIN[left]},${WIN[top]}"
+click_tip $((352 + 24)) $((452 + 20))
+tip_sounds "click when perched after a drag"
+
 # The water loops, switched on and off from the menu.
+MARK=$(capture_size)
 e2e_probe command "$CommandWater" >/dev/null
 wait_key etc_water 1
-sleep 1
+# Once the water is heard, a second and a half of it without a break.
+water_heard() { capture_read "$MARK"; ((${#CAP_START[@]} > 0)); }
+e2e_poll 10 water_heard || e2e_fail "no water heard"
 MARK=$(capture_size)
-sleep 1.5
+capture_wait_growth "$MARK" 1.5 10
 capture_read "$MARK"
 capture_log "water on"
 ((${#CAP_START[@]} == 1 && CAP_LENGTH[0] * 100 >= CAP_FRAMES * 95)) ||
@@ -129,10 +151,10 @@ capture_log "water on"
 
 e2e_probe command "$CommandWater" >/dev/null
 wait_key etc_water 0
-# What the mixer had already taken goes out first.
-sleep 0.5
+# What the mixer had already taken goes out first; then a second and a half of silence.
+capture_wait_growth "$(capture_size)" 0.5 10
 MARK=$(capture_size)
-sleep 1.5
+capture_wait_growth "$MARK" 1.5 10
 capture_read "$MARK"
 capture_log "water off"
 ((CAP_FRAMES > 0)) || e2e_fail "the sound device stopped"
