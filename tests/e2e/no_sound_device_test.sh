@@ -4,6 +4,7 @@
 # failure line to supinfo.txt (replacing an earlier run's), turns the water sound off, and
 # its about dialog says "sndPlay"; after "OFF" from the menu it says "OFF".
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/pictures.sh"
 e2e_begin
 
 AboutCaptionHex=$(e2e_hex 'Tsutsuri について')
@@ -34,6 +35,7 @@ posmode=1
 snd_vol=2
 etc_water=1
 INI
+e2e_require "watch" e2e_watch_start 60000
 # An empty override is "disabled": no driver means no device for DirectSound to find.
 WINEDLLOVERRIDES="winealsa.drv,winepulse.drv,wineoss.drv,winecoreaudio.drv=" \
     e2e_require "window shows" e2e_start "$dir"
@@ -46,10 +48,13 @@ e2e_expect_eq "volume kept" 2 "$(e2e_ini_get "$dir/tsutsurin.ini" Runsts snd_vol
 sound_line
 e2e_expect_eq "sound line with the simple player" "$(e2e_hex 'Sound   ：  sndPlay')" "$SOUND_LINE"
 
-# A tip asks the simple player for its sounds, which have nowhere to go.
+# A tip asks the simple player for its sounds, which have nowhere to go: it plays through to
+# rest all the same.
+e2e_require "start-up tip ends at rest" e2e_watch_until ' 1 0$' 20
 xdotool mousemove 10 10
 e2e_click $((Left + 24)) $((Top + 20))
-sleep 3
+e2e_require "a click's tip plays through" e2e_watch_until ' 1 0 3( [0-9])* 1 0$' 20
+e2e_watch_stop
 e2e_require "still running after a tip" e2e_running
 
 e2e_probe command 40024 >/dev/null

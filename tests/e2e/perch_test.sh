@@ -54,7 +54,7 @@ read -r x y <<<"$(perch_of_rect | tr ',' ' ')"
 e2e_click $((x + 30)) $((y + 35)) 2
 ui_poll 5 eval 'e2e_window_info; [ "${WIN[is_foreground]}" == 1 ]' ||
     e2e_fail "a click did not make the sozu the foreground window"
-e2e_ticks 4
+e2e_ticks 4   # a few heartbeats for a wrong move to show: the sozu in front must not leave B
 expect_perch "clicked, in front" B
 
 # B's process ends: the sozu, still in front, moves to the next window below it, C.

@@ -13,16 +13,16 @@ e2e_require "test window shows" e2e_probe_read info "${win[@]}" --visible --time
 e2e_expect_eq "test window placed" "100 100 300 200" \
     "${PROBE[left]} ${PROBE[top]} ${PROBE[width]} ${PROBE[height]}"
 
-sleep 0.3
 shot=$(e2e_new_dir)/screen.png
-e2e_screenshot "$shot"
 # Its client area is painted with the window colour, white in the default scheme.
+client_colour() { e2e_screenshot "$shot"; e2e_pixel "$shot" 250 200; }
+e2e_poll 5 eval '[ "$(client_colour)" = ffffff ]'
 e2e_expect_eq "client area colour" ffffff "$(e2e_pixel "$shot" 250 200)"
 e2e_expect_ne "outside the window" ffffff "$(e2e_pixel "$shot" 50 50)"
 
 e2e_drag 200 110 300 210
-sleep 0.3
-e2e_probe_read info "${win[@]}"
+moved_to() { e2e_probe_read info "${win[@]}"; [ "${PROBE[left]} ${PROBE[top]}" = "$1" ]; }
+e2e_poll 5 moved_to "200 200"
 e2e_expect_eq "dragged by (100, 100)" "200 200" "${PROBE[left]} ${PROBE[top]}"
 
 # The close box at the caption's right end.
