@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -141,6 +142,9 @@ const Build Builds[] = {
     {"32-bit", TSUTSURI_WIN32_EXE, Pe32Magic, I386Machine},
     {"64-bit", TSUTSURI_WIN64_EXE, Pe32PlusMagic, Amd64Machine},
 };
+
+// Named in test listings by its architecture alone.
+void PrintTo(const Build& build, std::ostream* out) { *out << build.name; }
 
 class Executable : public ::testing::TestWithParam<Build> {
 protected:
