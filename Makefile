@@ -11,7 +11,7 @@ HOST_BUILD := $(abspath $(BUILD))/host
 JOBS ?= 2
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build build-win32 build-win64 build-host test run bench clean
+.PHONY: all deps build build-win32 build-win64 build-host test run bench dist clean
 
 all: build
 
@@ -47,6 +47,11 @@ run: build-win32 build-win64
 
 bench: build
 	@bash bench/run.sh $(abspath $(BUILD))
+
+# The release packages in $(BUILD)/dist: a zip for each cross build, named by the version the
+# programs carry and their architecture, and SHA256SUMS beside them (tools/dist.py).
+dist: build-win32 build-win64
+	@python3 tools/dist.py $(abspath $(BUILD))/dist $(WIN32_BUILD) $(WIN64_BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -28,7 +28,7 @@ i386_trouble() {
         echo "no i386 assembler and linker to try a 32-bit program with (binutils)"
     elif ! out=$("$dir/t" 2>&1); then
         out=$("$dir/t" 2>&1 | sed -n 's/.*: //p' | tail -1 || true)
-        echo "this machine runs no 32-bit programs (an i386 program fails: ${out:-exit $?})"
+        echo "no 32-bit programs run here (i386 test: ${out:-exit $?})"
     fi
     rm -rf "$dir"
 }

@@ -4,12 +4,13 @@
 set -euo pipefail
 
 need_cmds=(i686-w64-mingw32-g++-posix i686-w64-mingw32-windres x86_64-w64-mingw32-g++-posix
-           x86_64-w64-mingw32-windres as ld cmake g++ clang++ wine Xvfb xdotool import xwd)
+           x86_64-w64-mingw32-windres as ld cmake g++ clang++ wine Xvfb xdotool import xwd
+           chromium python3 unzip)
 need_pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
            binutils-mingw-w64-x86-64 mingw-w64-tools binutils cmake make g++ clang
            libgtest-dev libgmock-dev googletest valgrind
            wine wine32:i386 wine64 xvfb xdotool imagemagick x11-apps x11-utils
-           fonts-ipafont-gothic fonts-ipafont-mincho procps locales)
+           fonts-ipafont-gothic fonts-ipafont-mincho procps locales chromium python3 unzip)
 
 missing=()
 for c in "${need_cmds[@]}"; do command -v "$c" >/dev/null 2>&1 || missing+=("$c"); done

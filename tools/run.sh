@@ -128,6 +128,11 @@ if [ ! -f "$state/prefix-ready" ]; then
     touch "$state/prefix-ready"
 fi
 
+# The prefix is made without Wine's HTML engine, which leaves .html without a file type: the
+# menu's help would find nothing to open it with. Wine's own "htmlfile" type hands a page to
+# the desktop's browser.
+wine reg add 'HKCR\.html' /ve /d htmlfile /f </dev/null >/dev/null 2>&1 || true
+
 # In its default placement the sozu perches at the left edge of the window in front; an
 # empty desktop would leave it nowhere to stand, so a notepad window comes first.
 wine notepad </dev/null >/dev/null 2>&1 &

@@ -509,6 +509,17 @@ void PrintWindowSummary(const char* prefix, HWND window) {
     PrintText((std::string(prefix) + "title").c_str(), TitleOf(window));
 }
 
+// record FILE ARG...: appends the arguments, one line each, to FILE and ends. A file type's
+// open command can name it, so that a test learns what the shell was asked to open; the
+// arguments are taken as they come, before any option parsing, so "--x" or "hex:" stay as
+// they are.
+int RecordCommand(int argc, char** argv) {
+    FILE* file = std::fopen(argv[2], "ab");
+    if (!file) return ExitNotFound;
+    for (int i = 3; i < argc; ++i) std::fprintf(file, "%s\n", argv[i]);
+    return std::fclose(file) == 0 ? ExitOk : ExitNotFound;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: probe.exe find|info|wait-gone|close|command ID|key VK|post MSG [W [L]]\n"
@@ -516,6 +527,7 @@ int Usage() {
                  "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--shaped]\n"
                  "         [--seconds N]\n"
                  "       | foreground | tray | screen | windows | watch | shape-log --seconds N\n"
+                 "       | record FILE ARG...\n"
                  "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible]\n");
     return ExitUsage;
 }
@@ -646,6 +658,7 @@ int Run(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "record") == 0) return RecordCommand(argc, argv);
     Options o;
     if (!ParseOptions(argc, argv, o)) return Usage();
     const int code = Run(o);
