@@ -14,7 +14,7 @@ extern int64_t ClockBefore;
 
 // The usage over the interval between two samples, from the idle time summed over all
 // processors and the clock, both in the same unit. 0 for the first sample (idleBefore 0), for
-// an interval of no length and for an unknown processor count; clamped to 32 bits otherwise.
+// an interval of no length and for an unknown processor count; held to 0..100 otherwise.
 int32_t UsageFromCounters(int64_t idleNow, int64_t idleBefore, int64_t clockNow,
                           int64_t clockBefore, int32_t processorCount);
 

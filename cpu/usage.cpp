@@ -1,6 +1,5 @@
 #include "cpu/cpu.h"
 #include <cstdint>
-#include <limits>
 
 int64_t IdleTimeBefore = 0;
 int64_t ClockBefore = 0;
@@ -31,11 +30,12 @@ int32_t UsageFromCounters(int64_t idleNow, int64_t idleBefore, int64_t clockNow,
     if (interval <= 0.0 || processorCount <= 0) return 0;
     const double idleShare = Difference(idleNow, idleBefore) / interval;
     const double usage = FullPercent - idleShare * FullPercent / processorCount + RoundingOffset;
-    // Converting a double outside int32 is undefined; hold it to the ends first.
-    constexpr double lowest = std::numeric_limits<int32_t>::min();
-    constexpr double highest = std::numeric_limits<int32_t>::max();
-    if (usage <= lowest) return std::numeric_limits<int32_t>::min();
-    if (usage >= highest) return std::numeric_limits<int32_t>::max();
+    // Wine reads the idle time and the clock in two calls, so on a busy machine the idle share
+    // of an interval can come out above 101.5 per cent, which would read "-1%"; counters that
+    // run backwards would read far above 100. A usage is a percentage: it is held to 0..100
+    // (which also keeps the conversion below defined).
+    if (usage <= 0.0) return 0;
+    if (usage >= FullPercent) return static_cast<int32_t>(FullPercent);
     return static_cast<int32_t>(usage);   // truncated toward zero
 }
 

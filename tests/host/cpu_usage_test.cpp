@@ -28,13 +28,14 @@ TEST(CpuUsage, FormulaOverOneInterval) {
         {"255 processors all idle", 255 * Second, Idle, Second, 255, 0},
         {"idle slightly ahead of a coarse clock", 10050000, Idle, Second, 1, 0},
         {"idle at 101.4 per cent", 10140000, Idle, Second, 1, 0},
-        {"idle at 101.6 per cent", 10160000, Idle, Second, 1, -1},
+        {"idle at 101.6 per cent reads no less than 0", 10160000, Idle, Second, 1, 0},
+        {"idle at 150 per cent reads no less than 0", 15000000, Idle, Second, 1, 0},
         {"no interval", Second / 2, Idle, 0, 1, 0},
         {"clock set back", Second / 2, Idle, -Second, 1, 0},
         {"processor count unknown", Second / 2, Idle, Second, 0, 0},
         {"negative processor count", Second / 2, Idle, Second, -2, 0},
-        {"idle running backwards", -Second * 1000, Idle, 1, 1, Max},
-        {"idle far ahead", Second * 1000, Idle, 1, 1, Min},
+        {"idle running backwards reads no more than 100", -Second * 1000, Idle, 1, 1, 100},
+        {"idle far ahead", Second * 1000, Idle, 1, 1, 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(UsageFromCounters(c.idleBefore + c.idleGrowth, c.idleBefore,
@@ -45,8 +46,8 @@ TEST(CpuUsage, FormulaOverOneInterval) {
 }
 
 TEST(CpuUsage, CountersFarApartStayDefined) {
-    EXPECT_EQ(UsageFromCounters(std::numeric_limits<int64_t>::min(), Max, 2, 1, 1), Max);
-    EXPECT_EQ(UsageFromCounters(std::numeric_limits<int64_t>::max(), Min, 2, 1, 1), Min);
+    EXPECT_EQ(UsageFromCounters(std::numeric_limits<int64_t>::min(), Max, 2, 1, 1), 100);
+    EXPECT_EQ(UsageFromCounters(std::numeric_limits<int64_t>::max(), Min, 2, 1, 1), 0);
     // A clock that wrapped from the top to the bottom is an interval of no length.
     EXPECT_EQ(UsageFromCounters(Idle + 1, Idle, std::numeric_limits<int64_t>::min(),
                                 std::numeric_limits<int64_t>::max(), 1),
