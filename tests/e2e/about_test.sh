@@ -50,7 +50,7 @@ e2e_expect_eq "dialog caption" "$ABOUT_TITLE_HEX" "${PROBE[caption_hex]}"
 e2e_expect_eq "centred, left" $(((1024 - PROBE[width]) / 2)) "${PROBE[left]}"
 e2e_expect_eq "centred, top" $(((768 - PROBE[height]) / 2)) "${PROBE[top]}"
 expect_sound_line "Sound   ：  Direct"
-ui_poll 5 main_visible_is 0 || e2e_fail "the sozu is still shown while the dialog is open"
+e2e_poll 5 main_visible_is 0 || e2e_fail "the sozu is still shown while the dialog is open"
 
 # The CPU line: its form on every reading, and a new value within a few of the dialog's
 # one-second refreshes while busy loops load both cores.
@@ -79,7 +79,7 @@ about_open || e2e_fail "Escape closed the dialog"
 # Another window in front, then a click on the tray icon: the dialog comes back to the front
 # and no menu opens.
 e2e_probe activate --class TsutsuriProbeWindow --title keeper >/dev/null
-ui_poll 5 eval '! dialog_in_front' || e2e_fail "the keeper window did not come to the front"
+e2e_poll 5 eval '! dialog_in_front' || e2e_fail "the keeper window did not come to the front"
 e2e_screenshot "$E2E_DIR/tray.png"
 clicked=0
 for x in $(ui_tray_icons "$E2E_DIR/tray.png"); do
@@ -89,20 +89,20 @@ for x in $(ui_tray_icons "$E2E_DIR/tray.png"); do
     break
 done
 e2e_expect_eq "tray icon found" 1 $clicked
-ui_poll 5 dialog_in_front || e2e_fail "a tray click left the dialog behind: ${PROBE[title]}"
+e2e_poll 5 dialog_in_front || e2e_fail "a tray click left the dialog behind: ${PROBE[title]}"
 sleep 1
 ui_no_menu || e2e_fail "a tray click opened the menu while the dialog was open"
 
 # Enter closes it; the sozu comes back where it was, not topmost.
 e2e_require "the dialog takes the keyboard" ui_focus_x 'Tsutsuri について'
 e2e_key Return
-ui_poll 5 about_gone || e2e_fail "Enter did not close the dialog"
-ui_poll 5 main_visible_is 1 || e2e_fail "the sozu did not come back after the dialog"
+e2e_poll 5 about_gone || e2e_fail "Enter did not close the dialog"
+e2e_poll 5 main_visible_is 1 || e2e_fail "the sozu did not come back after the dialog"
 e2e_expect_eq "sozu in its place" "400,300,0" "${WIN[left]},${WIN[top]},${WIN[topmost]}"
 
 # ---- volume OFF, then the dialog through the menu ----------------------------------------
 e2e_probe command 40024 >/dev/null
-ui_poll 10 ui_ini_is RunSts snd_vol 0 || e2e_fail "snd_vol after OFF"
+e2e_poll 10 ui_ini_is RunSts snd_vol 0 || e2e_fail "snd_vol after OFF"
 e2e_probe activate >/dev/null
 e2e_click 430 335 3
 e2e_require "the menu opens" ui_wait_menus 1
@@ -112,7 +112,7 @@ ui_click_band 0 6
 e2e_require "Tsutsuriについて... opens the dialog" about --timeout 15000
 expect_sound_line "Sound   ：  OFF"
 e2e_probe close --class '#32770' --title-hex "$ABOUT_TITLE_HEX" >/dev/null
-ui_poll 5 about_gone || e2e_fail "the close box did not close the dialog"
+e2e_poll 5 about_gone || e2e_fail "the close box did not close the dialog"
 
 # ---- the exit command: code 0 and a full save --------------------------------------------
 e2e_probe command 40006 >/dev/null
@@ -143,8 +143,8 @@ e2e_probe command 40015 >/dev/null
 e2e_require "the dialog opens" about --timeout 15000
 expect_sound_line "Sound   ：  Direct(DBG)"
 e2e_probe close --class '#32770' --title-hex "$ABOUT_TITLE_HEX" >/dev/null
-ui_poll 5 about_gone || e2e_fail "the close box did not close the dialog"
-ui_poll 5 main_visible_is 1 || e2e_fail "the sozu did not come back after the dialog"
+e2e_poll 5 about_gone || e2e_fail "the close box did not close the dialog"
+e2e_poll 5 main_visible_is 1 || e2e_fail "the sozu did not come back after the dialog"
 e2e_expect_eq "sozu in its place, on top" "300,200,1" "${WIN[left]},${WIN[top]},${WIN[topmost]}"
 e2e_require "ends on WM_CLOSE" e2e_stop
 e2e_finish

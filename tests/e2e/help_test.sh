@@ -72,7 +72,7 @@ e2e_require "nine lines of text in the menu" [ "${#BANDS[@]}" -eq 9 ]
 ui_click_band 0 $HelpBand
 
 recorded() { [ -s "$record" ]; }
-e2e_require "the shell was asked to open something" ui_poll 20 recorded
+e2e_require "the shell was asked to open something" e2e_poll 20 recorded
 sleep 1   # a second request, were there one, has its moment to arrive
 mapfile -t opened < <(tr -d '\r' <"$record")
 e2e_expect_eq "pages asked for" 1 "${#opened[@]}"
@@ -80,7 +80,7 @@ asked=$(wine winepath -u "${opened[0]}" 2>/dev/null | tr -d '\r')
 e2e_log "asked to open ${opened[0]} ($asked)"
 [ -n "$asked" ] && [ "$asked" -ef "$dir/help/tsutsurin.html" ] ||
     e2e_fail "the page asked for is not $dir/help/tsutsurin.html: ${opened[0]}"
-ui_poll 5 ui_no_menu || e2e_fail "the menu stayed open after the choice"
+e2e_poll 5 ui_no_menu || e2e_fail "the menu stayed open after the choice"
 e2e_expect_eq "the program runs on after ヘルプ" 1 "$(e2e_running && echo 1)"
 e2e_require "ends on WM_CLOSE" e2e_stop
 e2e_expect_eq "exit code" 0 "$E2E_EXIT_CODE"

@@ -59,9 +59,9 @@ ui_focus_x
 e2e_key Down Down Down Down Down Down Right
 e2e_require "the effects sub-menu opens" ui_wait_menus 2
 e2e_key Down Return
-ui_poll 10 ui_ini_is Runsts etc_sizuk 0 ||
+e2e_poll 10 ui_ini_is Runsts etc_sizuk 0 ||
     e2e_fail "etc_sizuk after choosing しずく: $(e2e_ini_get "$E2E_DIR/tsutsurin.ini" Runsts etc_sizuk)"
-ui_poll 5 ui_no_menu || e2e_fail "the menu stayed open after the choice"
+e2e_poll 5 ui_no_menu || e2e_fail "the menu stayed open after the choice"
 
 # ---- the tray icon: a left click opens the same menu -------------------------------------
 # The icon shows one of the program's two pictures (ui_open_tray_menu clicks only those).
@@ -79,9 +79,9 @@ ui_menu_shot 0 "$E2E_DIR/submenu.png"
 e2e_expect_eq "items of the position sub-menu" 3 "${#BANDS[@]}"
 e2e_expect_eq "marked position item at start-up" 2 "$(ui_marked_band "$E2E_DIR/submenu.png")"
 ui_click_band 0 1
-ui_poll 10 ui_ini_is Runsts posmode 1 ||
+e2e_poll 10 ui_ini_is Runsts posmode 1 ||
     e2e_fail "posmode after choosing 自由に配置: $(e2e_ini_get "$E2E_DIR/tsutsurin.ini" Runsts posmode)"
-ui_poll 5 ui_no_menu || e2e_fail "the tray menu stayed open after the choice"
+e2e_poll 5 ui_no_menu || e2e_fail "the tray menu stayed open after the choice"
 e2e_window_info
 e2e_expect_eq "topmost after 自由に配置" 0 "${WIN[topmost]}"
 e2e_expect_eq "window stays in place" "400,300" "${WIN[left]},${WIN[top]}"
@@ -118,5 +118,5 @@ gone() {
     e2e_screenshot "$E2E_DIR/after.png"
     [ "$(ui_tray_icons "$E2E_DIR/after.png" | wc -l)" -lt "$icons_running" ]
 }
-ui_poll 5 gone || e2e_fail "the tray icon is still there after 終了"
+e2e_poll 5 gone || e2e_fail "the tray icon is still there after 終了"
 e2e_finish

@@ -26,7 +26,7 @@ expect_perch() {
     testwin_rect "$2"
     local want
     want=$(perch_of_rect)
-    ui_poll 5 sozu_at "$want" || e2e_fail "$1: sozu at ${WIN[left]},${WIN[top]}, not $want"
+    e2e_poll 5 sozu_at "$want" || e2e_fail "$1: sozu at ${WIN[left]},${WIN[top]}, not $want"
     e2e_expect_eq "$1: topmost" 1 "${WIN[topmost]}"
 }
 
@@ -52,7 +52,7 @@ expect_perch "window reaching below the taskbar" B
 testwin_rect B
 read -r x y <<<"$(perch_of_rect | tr ',' ' ')"
 e2e_click $((x + 30)) $((y + 35)) 2
-ui_poll 5 eval 'e2e_window_info; [ "${WIN[is_foreground]}" == 1 ]' ||
+e2e_poll 5 eval 'e2e_window_info; [ "${WIN[is_foreground]}" == 1 ]' ||
     e2e_fail "a click did not make the sozu the foreground window"
 e2e_ticks 4   # a few heartbeats for a wrong move to show: the sozu in front must not leave B
 expect_perch "clicked, in front" B
@@ -66,7 +66,7 @@ expect_perch "its window closed" C
 
 # Free placement: the window stays put, out of the topmost band, whatever comes to the front.
 e2e_probe command 40018 >/dev/null
-ui_poll 10 ui_ini_is Runsts posmode 1 || e2e_fail "posmode after 40018"
+e2e_poll 10 ui_ini_is Runsts posmode 1 || e2e_fail "posmode after 40018"
 e2e_window_info
 kept="${WIN[left]},${WIN[top]}"
 ui_testwin 100 100 300 300 D

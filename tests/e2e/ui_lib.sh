@@ -10,17 +10,6 @@ MENU_CLASS='#32768'
 declare -ga MENUS=()   # the last ui_menus: "left top right bottom" of each open menu, front first
 declare -ga BANDS=()   # the last ui_menu_bands: "top bottom" of each line of text, top first
 
-# ui_poll TIMEOUT_S COMMAND...: runs COMMAND every 0.2 s until it succeeds; 1 on timeout.
-ui_poll() {
-    local limit=$1 i
-    shift
-    for ((i = 0; i < limit * 5; i++)); do
-        "$@" && return 0
-        sleep 0.2
-    done
-    "$@"
-}
-
 # ui_ini_is SECTION KEY VALUE: whether the running copy's settings file holds that value.
 ui_ini_is() { [ "$(e2e_ini_get "$E2E_DIR/tsutsurin.ini" "$1" "$2")" == "$3" ]; }
 
@@ -40,7 +29,7 @@ ui_no_menu() { ! ui_menus; }
 
 # ui_wait_menus N: waits until N menus are open (the menu, then its sub-menu).
 ui_wait_menus() {
-    ui_poll 10 ui_menus_are "$1"
+    e2e_poll 10 ui_menus_are "$1"
 }
 ui_menus_are() { ui_menus; [ ${#MENUS[@]} -eq "$1" ]; }
 
@@ -110,7 +99,7 @@ ui_open_tray_menu() {
         UI_TRAY_X=$((x + UI_TRAY_ICON_SIDE / 2))
         UI_TRAY_Y=$((UI_TASKBAR_TOP + 10))
         e2e_click "$UI_TRAY_X" "$UI_TRAY_Y"
-        if ui_poll 3 ui_menus; then return 0; fi
+        if e2e_poll 3 ui_menus; then return 0; fi
     done
     return 1
 }
