@@ -6,6 +6,8 @@
 #   tools/arches.sh why32        one line: why the 32-bit programs are not run here (or nothing)
 #   tools/arches.sh why64        the same for the 64-bit programs
 #   tools/arches.sh loader       the Wine loader to start programs with, by its path
+#   tools/arches.sh shim DIR     writes DIR/wine, a `wine` that runs that loader, for the front
+#                                of a session's PATH; prints the loader
 #   tools/arches.sh build DIR    the cross build in DIR (DIR/win32 or DIR/win64) whose programs
 #                                run here, the 32-bit one first; fails with why when neither does
 #
@@ -58,6 +60,12 @@ why64() {
     [ -x "$Wine64Loader" ] || echo "no 64-bit Wine loader at $Wine64Loader (package wine64)"
 }
 
+# The 64-bit loader starts 64-bit programs itself and hands 32-bit ones to the 32-bit loader;
+# /usr/bin/wine would always pick the 32-bit loader, which fails where no i386 program runs.
+loader() {
+    if [ -x "$Wine64Loader" ]; then echo "$Wine64Loader"; else echo "$Wine32Loader"; fi
+}
+
 case "${1:-runnable}" in
 runnable)
     list=()
@@ -67,10 +75,17 @@ runnable)
     ;;
 why32) why32 ;;
 why64) why64 ;;
-# The 64-bit loader starts 64-bit programs itself and hands 32-bit ones to the 32-bit loader;
-# /usr/bin/wine would always pick the 32-bit loader, which fails where no i386 program runs.
-loader)
-    if [ -x "$Wine64Loader" ]; then echo "$Wine64Loader"; else echo "$Wine32Loader"; fi
+loader) loader ;;
+# /usr/bin/wine would pick the 32-bit loader whenever wine32 is installed, even where no
+# 32-bit program can run: a session puts this `wine` first on its PATH instead.
+shim)
+    dir=${2:?usage: arches.sh shim DIR}
+    path=$(loader)
+    [ -x "$path" ] || { echo "arches.sh: no Wine loader at $path (install-deps)" >&2; exit 1; }
+    mkdir -p "$dir"
+    printf '#!/bin/sh\nexec %s "$@"\n' "$path" >"$dir/wine"
+    chmod +x "$dir/wine"
+    echo "$path"
     ;;
 build)
     dir=${2:?usage: arches.sh build DIR}
@@ -82,7 +97,7 @@ build)
     fi
     ;;
 *)
-    echo "usage: arches.sh runnable|why32|why64|loader|build DIR" >&2
+    echo "usage: arches.sh runnable|why32|why64|loader|shim DIR|build DIR" >&2
     exit 2
     ;;
 esac

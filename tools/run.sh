@@ -17,30 +17,29 @@ set -euo pipefail
 build=${1:?usage: run.sh BUILD_DIR RUNDIR}
 rundir=${2:?usage: run.sh BUILD_DIR RUNDIR}
 root=$(cd "$(dirname "$0")/.." && pwd)
-arches=$("$root/tools/arches.sh" runnable)
-case " $arches " in
-*" 32 "*) arch=32 exe=$build/win32/tsutsuri.exe
-          echo "run.sh: this machine runs 32-bit programs: starting the 32-bit tsutsuri.exe" ;;
-*" 64 "*) arch=64 exe=$build/win64/tsutsuri.exe
-          echo "run.sh: $("$root/tools/arches.sh" why32): starting the 64-bit tsutsuri.exe" ;;
-*) echo "run.sh: cannot run Tsutsuri here: $("$root/tools/arches.sh" why32); $("$root/tools/arches.sh" why64)" >&2
-   exit 1 ;;
-esac
-[ -f "$exe" ] || { echo "run.sh: no program at $exe (make build-win$arch)" >&2; exit 2; }
+arches=$root/tools/arches.sh
+if ! cross=$("$arches" build "$build" 2>/dev/null); then
+    echo "run.sh: cannot run Tsutsuri here: $("$arches" why32); $("$arches" why64)" >&2
+    exit 1
+fi
+if [ "$cross" = "$build/win32" ]; then
+    echo "run.sh: this machine runs 32-bit programs: starting the 32-bit tsutsuri.exe"
+else
+    echo "run.sh: $("$arches" why32): starting the 64-bit tsutsuri.exe"
+fi
+exe=$cross/tsutsuri.exe
+[ -f "$exe" ] || { echo "run.sh: no program at $exe (make build)" >&2; exit 2; }
 exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
 mkdir -p "$rundir"
 rundir=$(cd "$rundir" && pwd)
 state=$(cd "$build" && pwd)/run-wine
-mkdir -p "$state/bin"
+mkdir -p "$state"
 if [ -f "$root/help/tsutsurin.html" ]; then
     mkdir -p "$rundir/help"
     cp -f "$root/help/tsutsurin.html" "$rundir/help/"
 fi
-# /usr/bin/wine would pick the 32-bit loader whenever wine32 is installed, even where no
-# 32-bit program can run: `wine` here is the loader tools/arches.sh names, by its path.
-loader=$("$root/tools/arches.sh" loader)
-printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$state/bin/wine"
-chmod +x "$state/bin/wine"
+# `wine` here is the loader tools/arches.sh names, by its path.
+loader=$("$arches" shim "$state/bin")
 export PATH=$state/bin:$PATH WINELOADER=$loader WINEARCH=win64
 
 readonly ScreenWidth=1024 ScreenHeight=768 ShotSeconds=2

@@ -53,13 +53,8 @@ start)
     # An old server may still be writing its registry as it ends: try again for a moment.
     for _ in $(seq 20); do rm -rf "$home" 2>/dev/null && break; sleep 0.2; done
     mkdir -p "$home"
-    loader=$("$(dirname "$0")/../../tools/arches.sh" loader)
-    [ -x "$loader" ] || { echo "wine-env: no Wine loader at $loader (install-deps)" >&2; exit 1; }
-    # /usr/bin/wine would pick the 32-bit loader whenever wine32 is installed, even where no
-    # 32-bit program can run; the session's own `wine` comes first on its PATH.
-    mkdir -p "$dir/bin"
-    printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$dir/bin/wine"
-    chmod +x "$dir/bin/wine"
+    # The session's own `wine`, first on its PATH: the loader by its path.
+    loader=$("$(dirname "$0")/../../tools/arches.sh" shim "$dir/bin")
     n=$(start_xvfb "$dir")
     cat >"$dir/env" <<X
 export HOME='$home'
