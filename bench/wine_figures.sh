@@ -31,13 +31,15 @@ idle_seconds=${3:-${BENCH_SECONDS:-120}}
 startup_runs=${BENCH_STARTUP_RUNS:-5}
 here=$(cd "$(dirname "$0")" && pwd)
 wine_env=$here/../tests/wine/wine-env.sh
+# shellcheck source=../tools/wine_process.sh
+source "$here/../tools/wine_process.sh"
 exe=$cross/tsutsuri.exe
 floor=$cross/bench/floor.exe
 floor_sound=$cross/bench/floor_sound.exe
 first_paint=$cross/bench/first_paint.exe
 probe=$cross/tests/e2e/probe.exe
 readonly MemorySeconds=60 WarmUpSeconds=5 StartupPlaceX=300 StartupPlaceY=300
-readonly FloorClass=TsutsuriFloor FloorSoundClass=TsutsuriFloorSound Tag=TSUTSURI_BENCH_TAG
+readonly FloorClass=TsutsuriFloor FloorSoundClass=TsutsuriFloorSound
 # Where the floors stand while idle, apart from each other and from the perched program.
 readonly FloorPlaceX=700 FloorPlaceY=300 FloorSoundPlaceX=700 FloorSoundPlaceY=400
 clock_ticks=$(getconf CLK_TCK)
@@ -102,29 +104,14 @@ probe() { timeout 60 wine "$probe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 launch() {
     local tag=$1 fifo=$state/$2.fifo dir=$3
     shift 3
-    (cd "$dir" && exec env "$Tag=$tag" "$DeviceVariable=$fifo" wine "$@") </dev/null \
-        >>"$dir/wine.log" 2>&1 &
-}
-
-# linux_pid TAG NAME: the Linux process of the Windows program NAME started with TAG.
-linux_pid() {
-    local f p
-    for f in /proc/[0-9]*/environ; do
-        p=${f#/proc/}
-        p=${p%/environ}
-        [ "$(cat "/proc/$p/comm" 2>/dev/null)" = "$2" ] || continue
-        if tr '\0' '\n' <"$f" 2>/dev/null | grep -qx "$Tag=$1"; then
-            echo "$p"
-            return 0
-        fi
-    done
-    return 1
+    (cd "$dir" && exec env "$(wine_process_marker "$tag")" "$DeviceVariable=$fifo" wine "$@") \
+        </dev/null >>"$dir/wine.log" 2>&1 &
 }
 
 wait_linux_pid() {
     local i
     for ((i = 0; i < 300; i++)); do
-        linux_pid "$1" "$2" && return 0
+        wine_process_find "$1" "$2" && return 0
         sleep 0.1
     done
     return 1
@@ -181,11 +168,12 @@ time_start() {   # time_start tsutsuri|floor|floor_sound -> prints milliseconds
     floor_sound) cmd=("$floor_sound" "$StartupPlaceX" "$StartupPlaceY") ;;
     esac
     # Output to a file: the started program inherits it and would hold a pipe open.
-    (cd "$dir" && exec env "$Tag=startup" timeout 60 wine "$first_paint" "$StartupPlaceX" \
-        "$StartupPlaceY" 48 48 20000 "${cmd[@]}") </dev/null >"$dir/first_paint.txt" 2>&1 || true
+    (cd "$dir" && exec env "$(wine_process_marker startup)" timeout 60 wine "$first_paint" \
+        "$StartupPlaceX" "$StartupPlaceY" 48 48 20000 "${cmd[@]}") </dev/null \
+        >"$dir/first_paint.txt" 2>&1 || true
     local ms pid
     ms=$(tr -d '\r' <"$dir/first_paint.txt" | sed -n 's/^ms=//p')
-    pid=$(linux_pid startup "$(basename "${cmd[0]}")" || true)
+    pid=$(wine_process_find startup "$(basename "${cmd[0]}")" || true)
     case "$which" in
     tsutsuri) close_tsutsuri ;;
     floor) close_window "$FloorClass" ;;

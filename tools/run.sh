@@ -12,11 +12,15 @@
 #   screen is used and a screenshot of it is written to RUNDIR/screen.png every 2 s.
 # - A notepad window opens first: the sozu perches beside the window in front.
 # - Ctrl-C ends the program and everything this script started; so does the program's end.
+#   The program is followed through its own Linux process (tools/wine_process.sh), which for
+#   the 32-bit program is not the one launched where the machine runs both kinds.
 # The exit status is the program's exit code (or 130 after Ctrl-C).
 set -euo pipefail
 build=${1:?usage: run.sh BUILD_DIR RUNDIR}
 rundir=${2:?usage: run.sh BUILD_DIR RUNDIR}
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=wine_process.sh
+source "$root/tools/wine_process.sh"
 arches=$root/tools/arches.sh
 if ! cross=$("$arches" build "$build" 2>/dev/null); then
     echo "run.sh: cannot run Tsutsuri here: $("$arches" why32); $("$arches" why64)" >&2
@@ -45,7 +49,8 @@ export PATH=$state/bin:$PATH WINELOADER=$loader WINEARCH=win64
 readonly ScreenWidth=1024 ScreenHeight=768 ShotSeconds=2
 xvfb_pid=""
 shots_pid=""
-prog_pid=""
+prog_pid=""      # the process launched: it ends with the program's exit code
+own_pid=""       # the program's own process
 
 cleanup() {
     trap - INT TERM EXIT
@@ -53,6 +58,10 @@ cleanup() {
     # This prefix's processes only (the program, its desktop): its own server ends them.
     if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
     [ -n "$prog_pid" ] && wait "$prog_pid" 2>/dev/null
+    if [ -n "$own_pid" ]; then
+        for _ in $(seq 50); do wine_process_alive "$own_pid" || break; sleep 0.1; done
+        wine_process_alive "$own_pid" && kill -KILL "$own_pid" 2>/dev/null
+    fi
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     return 0
 }
@@ -142,9 +151,12 @@ if [ -f "$probe" ]; then
 fi
 sleep 1
 
-(cd "$rundir" && exec wine "$exe") </dev/null &
+tag=run.$$
+(cd "$rundir" && exec env "$(wine_process_marker "$tag")" wine "$exe") </dev/null &
 prog_pid=$!
-echo "run.sh: Tsutsuri runs in $rundir (settings: $rundir/tsutsurin.ini); Ctrl-C ends it"
+own_pid=$(wine_process_wait "$tag" "$exe" "$prog_pid") || own_pid=""
+echo "run.sh: Tsutsuri runs in $rundir as Linux process ${own_pid:-?}" \
+    "(settings: $rundir/tsutsurin.ini); Ctrl-C ends it"
 if [ $headless = 1 ]; then
     shot=$rundir/screen.png
     (

@@ -24,9 +24,11 @@ mkdir -p "$dir"
 e2e_require "the package unpacks" unzip -q "${zips[0]}" -d "$dir"
 e2e_log "unpacked $(basename "${zips[0]}") into $dir"
 
-(cd "$dir" && exec wine "$dir/tsutsuri.exe") </dev/null >"$base/wine.log" 2>&1 &
-E2E_PID=$!
-E2E_PIDS+=("$E2E_PID")
+# What this run writes is newer than this: files other tests left in the prefix are theirs.
+stamp=$base/started
+touch "$stamp"
+e2e_launch_exe "$dir/tsutsuri.exe" "$dir" "$base/wine.log"
+E2E_PID=$E2E_LAUNCHED_PID
 E2E_DIR=$base    # the pictures the menu helpers take go beside the folder, not into it
 e2e_require "window shows" e2e_wait_window
 
@@ -46,6 +48,7 @@ for key in "Runsts posmode 0" "Runsts win_obj 1" "Kand cpu2 45" "Debug sw 0"; do
     read -r section name value <<<"$key"
     e2e_expect_eq "saved $section/$name" "$value" "$(e2e_ini_get "$ini" "$section" "$name")"
 done
-stray=$(find "$base" "$TSUTSURI_WINE_STATE/home" -name tsutsurin.ini ! -path "$ini" 2>/dev/null)
+stray=$(find "$base" "$TSUTSURI_WINE_STATE/home" -name tsutsurin.ini -newer "$stamp" \
+    ! -path "$ini" 2>/dev/null)
 e2e_expect_eq "settings files elsewhere" "" "$stray"
 e2e_finish

@@ -9,8 +9,13 @@ ui_begin
 
 readonly ProgId=TsutsuriTest.HelpRecorder HelpBand=7
 page_source=$(cd "$(dirname "$0")/../../help" && pwd)/tsutsurin.html
-record=$TSUTSURI_WINE_STATE/$E2E_NAME.$TSUTSURI_ARCH.opened
-rm -f "$record"
+# The handler and its record lie in a short folder of drive C:, so that its command line is
+# short wherever the build lies; only the page asked for keeps the run folder's length.
+handler_dir=$WINEPREFIX/drive_c/tsutsuri-help.$TSUTSURI_ARCH
+rm -rf "$handler_dir"
+mkdir -p "$handler_dir"
+cp "$TSUTSURI_PROBE" "$handler_dir/probe.exe"
+record=$handler_dir/opened.txt
 
 reg() { wine reg "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
@@ -36,13 +41,14 @@ help_cleanup() {
             reg delete 'HKCR\.html' /ve /f /reg:$v >/dev/null
         fi
     done
+    rm -rf "$handler_dir"
     (exit $rc)
     ui_cleanup
 }
 trap help_cleanup EXIT
 
-probe_win=$(wine winepath -w "$TSUTSURI_PROBE" 2>/dev/null | tr -d '\r')
-record_win=$(wine winepath -w "$record" 2>/dev/null | tr -d '\r')
+probe_win="C:\\tsutsuri-help.$TSUTSURI_ARCH\\probe.exe"
+record_win="C:\\tsutsuri-help.$TSUTSURI_ARCH\\opened.txt"
 for v in "${views[@]}"; do
     reg add "HKCR\\$ProgId\\shell\\open\\command" /ve /f /reg:$v \
         /d "\"$probe_win\" record \"$record_win\" \"%1\"" >/dev/null &&

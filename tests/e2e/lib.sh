@@ -10,11 +10,20 @@
 #   TSUTSURI_ARCH        32 or 64: which build the program and the probe come from
 # Everything it starts is ended when the script exits, whatever happens.
 #
+# A copy is followed through its own Linux process (tools/wine_process.sh): a 32-bit program
+# started through Wine's 64-bit loader runs in another process than the one launched. With
+# TSUTSURI_E2E_HANDOFF=1 every copy is started that way, through `start /exec`, so that the
+# tests can be tried on that path also on a machine that runs no 32-bit programs.
+#
 # Functions that set results in global variables must be called directly, not in $( ).
 
 E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../../tools/wine_process.sh
+source "$E2E_LIB_DIR/../../tools/wine_process.sh"
 E2E_FAILS=0
-E2E_PIDS=()            # every copy of the program this test started
+E2E_PIDS=()            # every copy of the program this test started (their own processes)
+declare -gA E2E_LAUNCHED_BY=()   # a copy's own pid -> the pid launched for it (its exit code)
+E2E_LAUNCHES=0
 E2E_PID=""             # the copy e2e_start started last
 E2E_DIR=""             # its current directory, where its settings file lives
 E2E_EXIT_CODE=""       # set by e2e_wait_exit and e2e_stop
@@ -112,16 +121,33 @@ e2e_hex() {
 # e2e_new_dir: prints a fresh, empty folder for one copy's current directory.
 e2e_new_dir() { mktemp -d "$TSUTSURI_WINE_STATE/e2e.$E2E_NAME.XXXXXX"; }
 
-# e2e_launch [DIR]: starts a copy of the program in DIR (fresh when not given) and returns
-# at once. Sets E2E_LAUNCHED_PID and E2E_LAUNCHED_DIR; its output goes to DIR/wine.log.
+# e2e_launch_exe EXE DIR LOG: starts EXE with DIR as its current directory and its output
+# appended to LOG, and returns once its own process runs (or has already ended). Sets
+# E2E_LAUNCHED_PID, that process, and E2E_LAUNCHED_DIR.
+e2e_launch_exe() {
+    local exe=$1 dir=$2 log=$3 tag launched handoff=()
+    mkdir -p "$dir"
+    E2E_LAUNCHES=$((E2E_LAUNCHES + 1))
+    tag=$E2E_NAME.$$.$E2E_LAUNCHES
+    [ "${TSUTSURI_E2E_HANDOFF:-0}" != 1 ] || handoff=(start /exec)
+    (cd "$dir" && exec env "$(wine_process_marker "$tag")" wine "${handoff[@]}" "$exe") \
+        </dev/null >>"$log" 2>&1 &
+    launched=$!
+    if ! E2E_LAUNCHED_PID=$(wine_process_wait "$tag" "$exe" "$launched"); then
+        e2e_log "no process of $(basename "$exe") came; following the one launched"
+        E2E_LAUNCHED_PID=$launched
+    fi
+    E2E_LAUNCHED_BY[$E2E_LAUNCHED_PID]=$launched
+    E2E_LAUNCHED_DIR=$dir
+    E2E_PIDS+=("$E2E_LAUNCHED_PID")
+}
+
+# e2e_launch [DIR]: starts a copy of the program in DIR (fresh when not given), its output in
+# DIR/wine.log, as e2e_launch_exe does.
 e2e_launch() {
     local dir=${1:-}
     [ -n "$dir" ] || dir=$(e2e_new_dir)
-    mkdir -p "$dir"
-    (cd "$dir" && exec wine "$TSUTSURI_EXE") </dev/null >>"$dir/wine.log" 2>&1 &
-    E2E_LAUNCHED_PID=$!
-    E2E_LAUNCHED_DIR=$dir
-    E2E_PIDS+=("$E2E_LAUNCHED_PID")
+    e2e_launch_exe "$TSUTSURI_EXE" "$dir" "$dir/wine.log"
 }
 
 # e2e_start [DIR]: starts the program in DIR (fresh when not given) and waits until its
@@ -133,9 +159,9 @@ e2e_start() {
     E2E_DIR=$E2E_LAUNCHED_DIR
     E2E_EXIT_CODE=""
     if ! e2e_wait_window; then
-        if ! kill -0 "$E2E_PID" 2>/dev/null; then
-            wait "$E2E_PID"
-            E2E_EXIT_CODE=$?
+        if ! e2e_running; then
+            e2e_wait_exit "$E2E_PID" 0
+            E2E_EXIT_CODE=${E2E_EXIT_CODE:-?}
             e2e_log "the program ended with $E2E_EXIT_CODE before showing its window"
         else
             e2e_log "no window after ${E2E_WINDOW_TIMEOUT_MS} ms"
@@ -160,10 +186,11 @@ e2e_poll() {
 }
 
 # e2e_running [PID]: whether that copy (default: E2E_PID) still runs.
-e2e_running() { kill -0 "${1:-$E2E_PID}" 2>/dev/null; }
+e2e_running() { wine_process_alive "${1:-$E2E_PID}"; }
 
 # e2e_wait_exit [PID [TIMEOUT_S]]: waits for a copy to end; sets E2E_EXIT_CODE (the
-# program's own exit code, modulo 256). Returns 1 when it still runs after the timeout.
+# program's own exit code, modulo 256, which the process launched for it ends with).
+# Returns 1 when it still runs after the timeout.
 e2e_wait_exit() {
     local pid=${1:-$E2E_PID} limit=${2:-$E2E_EXIT_TIMEOUT_S} i
     for ((i = 0; i < limit * 10; i++)); do
@@ -174,7 +201,8 @@ e2e_wait_exit() {
         E2E_EXIT_CODE=""
         return 1
     fi
-    wait "$pid"
+    # start.exe, where there is one, ends a moment after the program it waited for.
+    wait "${E2E_LAUNCHED_BY[$pid]:-$pid}"
     E2E_EXIT_CODE=$?
     return 0
 }
@@ -197,7 +225,9 @@ e2e_kill_all() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
     local pid
-    for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+    for pid in "${E2E_PIDS[@]}"; do
+        wait "${E2E_LAUNCHED_BY[$pid]:-$pid}" 2>/dev/null || true
+    done
     # A killed server means a new one: make it persistent again, as the session started it,
     # and bring the desktop back.
     wineserver -p </dev/null >/dev/null 2>&1 || true

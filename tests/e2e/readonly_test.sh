@@ -34,9 +34,8 @@ dialogs() {
 }
 
 # Started by hand: the program's output cannot go to a file in its own directory here.
-(cd "$dir" && exec wine "$TSUTSURI_EXE") </dev/null >>"$dir.log" 2>&1 &
-E2E_PID=$!
-E2E_PIDS+=("$E2E_PID")
+e2e_launch_exe "$TSUTSURI_EXE" "$dir" "$dir.log"
+E2E_PID=$E2E_LAUNCHED_PID
 e2e_require "window shows" e2e_wait_window
 e2e_probe command 40043 >/dev/null   # a setting change: its write is lost quietly
 e2e_ticks 8                          # time for a dialog to come, if one would

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The rig itself, with the probe's own framed window instead of the program: X screen
 # coordinates are the desktop's, a screenshot shows what Windows drew there, a drag on a
-# caption moves the window by the same offset, and a click lands where it is aimed.
+# caption moves the window by the same offset, and a click lands where it is aimed. Last, the
+# program handed on to a second process is followed through its own.
 source "$(dirname "$0")/lib.sh"
 e2e_begin
 
@@ -47,4 +48,16 @@ area=${PROBE[region_area]:-0}
 [ $((area * 100)) -gt $((w * h * 60)) ] && [ $((area * 100)) -lt $((w * h * 95)) ] ||
     e2e_fail "ellipse area $area in a ${w}x${h} window"
 e2e_probe close "${shaped[@]}" >/dev/null
+
+# A program handed on to a second process, as Wine's 64-bit loader hands on a 32-bit one where
+# the machine runs both kinds: the copy is followed through its own process, which is not the
+# one launched, and the exit code still comes back.
+TSUTSURI_E2E_HANDOFF=1 e2e_require "a handed-on copy shows its window" e2e_start
+launched=${E2E_LAUNCHED_BY[$E2E_PID]}
+e2e_expect_eq "handed on: the process launched" start.exe "$(cat "/proc/$launched/comm")"
+e2e_expect_eq "handed on: the copy's own process" tsutsuri.exe "$(cat "/proc/$E2E_PID/comm")"
+e2e_expect_ne "handed on: two processes" "$launched" "$E2E_PID"
+e2e_require "handed on: ends on WM_CLOSE" e2e_stop
+e2e_expect_eq "handed on: exit code" 0 "$E2E_EXIT_CODE"
+e2e_expect_eq "handed on: the process launched has ended" 1 "$(e2e_running "$launched" || echo 1)"
 e2e_finish
