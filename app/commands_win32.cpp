@@ -74,6 +74,9 @@ void ShowPopupMenu(HWND window) {
     GetCursorPos(&at);
     SetForegroundWindow(window);
     TrackPopupMenu(PopupMenu, TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
+    // Windows' documented rule for a menu tracked for a notification icon: without a message
+    // to the window after the menu, it may close at once the next time it opens.
+    PostMessageA(window, WM_NULL, 0, 0);
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {

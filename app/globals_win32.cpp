@@ -18,3 +18,4 @@ HWND PerchTarget = nullptr;
 HWND TaskbarWindow = nullptr;
 uint8_t TaskbarEdge = 0;
 int32_t ScreenHeight = 0;
+UINT TaskbarCreatedMessage = 0;

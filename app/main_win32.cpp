@@ -4,11 +4,11 @@
 #include "app/commands.h"
 #include "app/hooks.h"
 #include "app/settings.h"
-#include "app/taskbar.h"
 #include "app/tray.h"
 #include "app/window_win32.h"
 #include "cpu/cpu.h"
 #include "display/paint.h"
+#include "display/placement.h"
 #include "display/region.h"
 #include "res/resource.h"
 #include "sim/sim.h"
@@ -82,13 +82,6 @@ void PrepareFirstPlacement() {
     }
 }
 
-void FindTaskbar() {
-    TaskbarWindow = FindWindowA("Shell_TrayWnd", nullptr);
-    RECT r = {};
-    GetWindowRect(TaskbarWindow, &r);   // no taskbar leaves an empty rectangle: a side bar
-    TaskbarEdge = ClassifyTaskbar({r.left, r.top, r.right, r.bottom});
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -108,6 +101,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SettingsFileIo(SettingsLoad);
     SeedRandom(timeGetTime());
 
+    // Explorer broadcasts this message whenever it (re)starts its taskbar; the number is the
+    // session's own, so it is asked for before the window that will hear it exists.
+    TaskbarCreatedMessage = RegisterWindowMessageA(TaskbarCreatedMessageName);
     if (!RegisterMainClass()) return 0;
     MainWindow = CreateWindowExA(WS_EX_TOOLWINDOW, WindowClassName, WindowClassName, WS_POPUP,
                                  AppSettings.WindowPos.left, AppSettings.WindowPos.top,
@@ -118,8 +114,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     InitDrops();
     AddTrayIcon(MainWindow);
     ApplySettings(MainWindow);
-    ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
-    FindTaskbar();
+    MeasureScreenAndTaskbar();
     PrepareFirstPlacement();
     // The first picture is a tip already under way (frame 3, with that frame's shape), shown
     // with the idle cursor.

@@ -14,5 +14,9 @@ const char* TrayStartupTip(bool monitorUnavailable);
 #include <windows.h>
 void AddTrayIcon(HWND window);
 void TrayModify();
+// Adds the icon again, as it stands now, to a taskbar that Explorer has just (re)started: the
+// new one knows no icons. An icon whose first add failed, because the program started before
+// the taskbar at logon, comes back the same way.
+void RestoreTrayIcon();
 void RemoveTrayIcon();
 #endif

@@ -28,6 +28,13 @@ void Send(DWORD operation) {
     Shell_NotifyIconA(operation, reinterpret_cast<NOTIFYICONDATAA*>(&TrayIconRecord));
 }
 
+// The picture and the tooltip the core shows now, into the record.
+void TakeCurrentPictureAndTip() {
+    TrayIconRecord.icon = TrayIconId == IDI_APP ? IconResting : IconTipping;
+    std::memcpy(TrayIconRecord.tip, TrayTip, TrayTipBytes);
+    TrayIconRecord.tip[TrayTipBytes - 1] = '\0';
+}
+
 }  // namespace
 
 void AddTrayIcon(HWND window) {
@@ -45,10 +52,15 @@ void AddTrayIcon(HWND window) {
 }
 
 void TrayModify() {
-    TrayIconRecord.icon = TrayIconId == IDI_APP ? IconResting : IconTipping;
-    std::memcpy(TrayIconRecord.tip, TrayTip, TrayTipBytes);
-    TrayIconRecord.tip[TrayTipBytes - 1] = '\0';
+    TakeCurrentPictureAndTip();
     Send(NIM_MODIFY);
+}
+
+void RestoreTrayIcon() {
+    // Before start-up's own add the record is empty; that add comes later.
+    if (!TrayIconRecord.window) return;
+    TakeCurrentPictureAndTip();
+    Send(NIM_ADD);
 }
 
 void RemoveTrayIcon() { Send(NIM_DELETE); }

@@ -6,6 +6,7 @@
 #include "app/tray.h"
 #include "app/window_win32.h"
 #include "display/paint.h"
+#include "display/placement.h"
 #include "sound/engine.h"
 
 namespace {
@@ -15,12 +16,17 @@ LRESULT OnCreate(HWND window) {
     return 0;
 }
 
-LRESULT OnDestroy(HWND window) {
-    SoundEngine::Shutdown();
+// What the exit keeps: the window's place and every setting.
+void SaveWindowAndSettings(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
     AppSettings.WindowPos = {r.left, r.top, r.right, r.bottom};
     SettingsFileIo(SettingsSave);
+}
+
+LRESULT OnDestroy(HWND window) {
+    SoundEngine::Shutdown();
+    SaveWindowAndSettings(window);
     for (int i = 0; i < FrameCount; ++i) {
         if (FrameBitmaps[i]) DeleteObject(FrameBitmaps[i]);
         if (FrameRegions[i]) DeleteObject(FrameRegions[i]);
@@ -38,9 +44,36 @@ LRESULT OnDestroy(HWND window) {
     return 0;
 }
 
+// Logoff or shutdown: Windows ends the process after this without destroying the window, so
+// the exit's save would never run. A session that goes on (wParam false) changes nothing.
+LRESULT OnEndSession(HWND window, WPARAM ending) {
+    if (ending) SaveWindowAndSettings(window);
+    return 0;
+}
+
+// A new resolution, or a taskbar moved, resized or restarted: the floor of perching follows.
+LRESULT OnScreenChanged() {
+    MeasureScreenAndTaskbar();
+    return 0;
+}
+
+LRESULT OnSettingChange(WPARAM what) {
+    if (what == SPI_SETWORKAREA) MeasureScreenAndTaskbar();
+    return 0;
+}
+
+// Explorer (re)started: its new taskbar holds no icons and is a new window.
+LRESULT OnTaskbarCreated() {
+    RestoreTrayIcon();
+    return OnScreenChanged();
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A registered message has no constant number, so it cannot be a case of the switch; its
+    // number is 0 until registered, and WM_NULL (which follows the popup menu) is not it.
+    if (message == TaskbarCreatedMessage && message != WM_NULL) return OnTaskbarCreated();
     switch (message) {
     case WM_CREATE: return OnCreate(window);
     case WM_DESTROY: return OnDestroy(window);
@@ -55,6 +88,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER: return OnHeartbeat(window);
     case WM_EXITMENULOOP: return OnExitMenuLoop();
     case TrayCallbackMessage: return OnTrayCallback(window, wParam, lParam);
+    case WM_ENDSESSION: return OnEndSession(window, wParam);
+    case WM_DISPLAYCHANGE: return OnScreenChanged();
+    case WM_SETTINGCHANGE: return OnSettingChange(wParam);
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -24,6 +24,9 @@ extern HWND PerchTarget;
 extern HWND TaskbarWindow;
 extern uint8_t TaskbarEdge;
 extern int32_t ScreenHeight;
+// The registered message "TaskbarCreated" (0 until registered, or when registration failed).
+extern UINT TaskbarCreatedMessage;
+constexpr char TaskbarCreatedMessageName[] = "TaskbarCreated";
 
 constexpr int WindowSize = 48;
 constexpr UINT HeartbeatTimer = 1;

@@ -10,6 +10,13 @@ int32_t PerchFloor(uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t scree
     return screenHeight;
 }
 
+ScreenRect VisibleFrame(const ScreenRect& window, const ScreenRect* frame) {
+    if (!frame || frame->left >= frame->right || frame->top >= frame->bottom) return window;
+    const bool within = frame->left >= window.left && frame->top >= window.top &&
+                        frame->right <= window.right && frame->bottom <= window.bottom;
+    return within ? *frame : window;
+}
+
 ScreenPoint PerchPosition(const ScreenRect& candidate, int32_t floor) {
     const int32_t bottom = floor < candidate.bottom ? floor : candidate.bottom;
     return {candidate.left - SozuSide, bottom - SozuSide};

@@ -11,6 +11,14 @@ struct ScreenPoint {
 // its rectangle could not be read; the floor is then the screen's bottom, as on the sides.
 int32_t PerchFloor(uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t screenHeight);
 
+// What the user sees of a window. From Vista on the window rectangle takes in invisible resize
+// borders (7 px on the left, right and bottom on Windows 10 and 11), and the desktop window
+// manager reports the visible frame; frame is null where it could not (Windows 95 to XP, Wine).
+// The frame counts only where it is not empty and lies within the window rectangle: this
+// program is not DPI-aware, so on a scaled display it reads window rectangles scaled to 96 DPI
+// but the frame in the screen's own pixels, and the two cannot be compared.
+ScreenRect VisibleFrame(const ScreenRect& window, const ScreenRect* frame);
+
 // The sozu's top-left corner: its right edge on the candidate's left edge, its bottom level
 // with the candidate's bottom but never below the floor. Nothing is clamped to the screen.
 ScreenPoint PerchPosition(const ScreenRect& candidate, int32_t floor);

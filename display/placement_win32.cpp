@@ -7,11 +7,52 @@
 
 namespace {
 
+// The desktop window manager's attribute query, in dwmapi.dll from Vista on. Looked up at run
+// time, once, so that the program still starts where there is no such library (95 to XP).
+using DwmGetWindowAttributeFunction = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+constexpr char DwmLibrary[] = "dwmapi.dll";
+constexpr char DwmAttributeFunctionName[] = "DwmGetWindowAttribute";
+constexpr DWORD DwmExtendedFrameBounds = 9;   // DWMWA_EXTENDED_FRAME_BOUNDS: a RECT
+constexpr DWORD DwmCloaked = 14;              // DWMWA_CLOAKED: a DWORD, non-zero when cloaked
+
+bool DwmLookedUp = false;
+DwmGetWindowAttributeFunction DwmGetAttribute = nullptr;
+
+DwmGetWindowAttributeFunction DwmAttributeQuery() {
+    if (!DwmLookedUp) {
+        DwmLookedUp = true;
+        if (HMODULE library = LoadLibraryA(DwmLibrary)) {
+            DwmGetAttribute = reinterpret_cast<DwmGetWindowAttributeFunction>(
+                reinterpret_cast<void*>(GetProcAddress(library, DwmAttributeFunctionName)));
+        }
+    }
+    return DwmGetAttribute;
+}
+
 bool ReadRect(HWND window, ScreenRect& out) {
     RECT r;
     if (!window || !GetWindowRect(window, &r)) return false;
     out = {r.left, r.top, r.right, r.bottom};
     return true;
+}
+
+// The window rectangle less the invisible resize borders, where the window manager says so.
+bool ReadVisibleRect(HWND window, ScreenRect& out) {
+    if (!ReadRect(window, out)) return false;
+    const DwmGetWindowAttributeFunction query = DwmAttributeQuery();
+    RECT r;
+    if (!query || FAILED(query(window, DwmExtendedFrameBounds, &r, sizeof r))) return true;
+    const ScreenRect frame = {r.left, r.top, r.right, r.bottom};
+    out = VisibleFrame(out, &frame);
+    return true;
+}
+
+// A cloaked window (on another virtual desktop, or a suspended app) counts as visible to
+// IsWindowVisible, but the user cannot see it.
+bool Cloaked(HWND window) {
+    const DwmGetWindowAttributeFunction query = DwmAttributeQuery();
+    DWORD cloaked = 0;
+    return query && SUCCEEDED(query(window, DwmCloaked, &cloaked, sizeof cloaked)) && cloaked != 0;
 }
 
 // The bottom taskbar is read afresh each tick: it may have grown, shrunk or hidden itself.
@@ -24,14 +65,24 @@ int32_t CurrentFloor() {
 // The window the user sees below the sozu. Hidden windows stand in the z-order too (the
 // taskbar's idle tooltip, which is topmost like the sozu, and every program's IME window);
 // perching beside one would put the sozu at its empty rectangle, off the screen's corner.
+// Cloaked windows are passed over for the same reason. The foreground window is taken as it
+// is: it is the window the user works in, which the window manager shows.
 HWND NextShownBelow(HWND window) {
     for (HWND w = GetWindow(window, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (IsWindowVisible(w)) return w;
+        if (IsWindowVisible(w) && !Cloaked(w)) return w;
     }
     return nullptr;
 }
 
 }  // namespace
+
+void MeasureScreenAndTaskbar() {
+    ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+    TaskbarWindow = FindWindowA("Shell_TrayWnd", nullptr);
+    RECT r = {};
+    GetWindowRect(TaskbarWindow, &r);   // no taskbar leaves an empty rectangle: a side bar
+    TaskbarEdge = ClassifyTaskbar({r.left, r.top, r.right, r.bottom});
+}
 
 void PerchBesideForeground(HWND window) {
     if (FreePlacement(AppSettings.PositionMode) || AboutDialogOpen == 1) return;
@@ -52,7 +103,7 @@ void PerchBesideForeground(HWND window) {
     HWND candidate = static_cast<HWND>(choice.candidate);
 
     ScreenRect rect;
-    if (candidate && candidate != window && ReadRect(candidate, rect)) {
+    if (candidate && candidate != window && ReadVisibleRect(candidate, rect)) {
         PerchTarget = candidate;
         planned = PerchPosition(rect, CurrentFloor());
     }

@@ -4,12 +4,14 @@
 //   probe.exe SUBCOMMAND [ARGS] [--class C] [--title T] [--title-hex H] [--timeout MS]
 //
 // Window selection (--class/--title, both "Tsutsuri" unless given; an empty value matches any)
-// applies to find, info, post, close, command, key, move, activate, shape-log and wait-gone.
+// applies to find, info, post, close, command, key, move, activate, shape-log, tray-delete and
+// wait-gone.
 // --timeout waits up to MS milliseconds for what the subcommand looks for (default 0: look once);
 // --visible counts only visible windows.
 // Texts in code page 932 are printed twice: as raw bytes (key=...) and as hex (key_hex=...).
 // Exit codes: 0 done, 1 not found (or still there, for wait-gone), 2 bad arguments.
 #include <windows.h>
+#include <shellapi.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +29,7 @@ constexpr int TextMax = 1024;
 constexpr char DialogClass[] = "#32770";
 constexpr char AboutCaption[] = "Tsutsuri について";
 constexpr char TestWindowClass[] = "TsutsuriProbeWindow";
+constexpr UINT ProgramTrayIcon = 200;
 
 struct Options {
     std::string command;
@@ -527,7 +530,7 @@ int Usage() {
                  "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--shaped]\n"
                  "         [--seconds N]\n"
                  "       | foreground | tray | screen | windows | watch | shape-log --seconds N\n"
-                 "       | record FILE ARG...\n"
+                 "       | record FILE ARG... | tray-delete [ID] | broadcast NAME\n"
                  "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible]\n");
     return ExitUsage;
 }
@@ -598,6 +601,12 @@ int Run(const Options& o) {
         std::printf("count=%d\n", i);
         return ExitOk;
     }
+    if (c == "broadcast") {   // a registered message to every top-level window, as Explorer does
+        if (o.args.size() != 1) return ExitUsage;
+        const UINT message = RegisterWindowMessageA(o.args[0].c_str());
+        std::printf("message=0x%x\n", message);
+        return Post(HWND_BROADCAST, message, 0, 0);
+    }
     if (c == "wait-gone") {
         const DWORD start = GetTickCount();
         while (!FindAll(o.className, o.title).empty()) {
@@ -611,8 +620,9 @@ int Run(const Options& o) {
         return ExitOk;
     }
 
-    static const char* const windowCommands[] = {"find", "info", "close", "command", "key",
-                                                 "post", "move", "activate", "shape-log"};
+    static const char* const windowCommands[] = {"find", "info",     "close",     "command",
+                                                 "key",  "post",     "move",      "activate",
+                                                 "shape-log", "tray-delete"};
     bool known = false;
     for (const char* name : windowCommands) known = known || c == name;
     if (!known) return Usage();
@@ -645,6 +655,15 @@ int Run(const Options& o) {
                                      static_cast<int>(Number(o.args[3])),
                                      SWP_NOZORDER | SWP_NOACTIVATE);
         std::printf("moved=%d\n", ok ? 1 : 0);
+        return ok ? ExitOk : ExitNotFound;
+    }
+    if (c == "tray-delete") {   // the window's icon out of the shell, as an Explorer that ends
+        NOTIFYICONDATAA record = {};
+        record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        record.hWnd = window;
+        record.uID = o.args.empty() ? ProgramTrayIcon : static_cast<UINT>(Number(o.args[0]));
+        const BOOL ok = Shell_NotifyIconA(NIM_DELETE, &record);
+        std::printf("deleted=%d\n", ok ? 1 : 0);
         return ok ? ExitOk : ExitNotFound;
     }
     if (c == "activate") {

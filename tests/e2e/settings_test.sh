@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The settings file from outside: the position a run starts at, what a normal exit
-# (WM_CLOSE) writes to a file the run created, what Escape leaves behind, and values that
-# survive a round trip.
+# (WM_CLOSE) writes to a file the run created, what Escape leaves behind, values that survive
+# a round trip, and what the end of a Windows session writes.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/pictures.sh"
 e2e_begin
@@ -94,4 +94,32 @@ e2e_expect_eq "run-state keys after Escape" 10 "$(ini_layout "$ini" | grep -c '^
 for key in win_obj frn_kan snd_vol posmode etc_water etc_sizuk etc_yoin mem_rel mem_sum mem_col; do
     e2e_ini_get "$ini" Runsts "$key" >/dev/null || e2e_fail "no $key after Escape"
 done
+
+# 4. The end of a session (logoff, shutdown): Windows sends WM_QUERYENDSESSION, then
+# WM_ENDSESSION, and ends the process without destroying the window. On a first run the file
+# then holds everything an exit writes, and the program runs on until the system ends it. A
+# WM_ENDSESSION whose session goes on (wParam 0) writes nothing; the command posted after it
+# (the drops off, then on again) shows when it has been handled.
+sections() { grep -o '^\[[^]]*\]' "$1" | tr '\n' ' ' | sed 's/ $//'; }
+e2e_require "window shows (end of session)" e2e_start
+ini=$E2E_DIR/tsutsurin.ini
+e2e_probe post 0x11 >/dev/null                   # WM_QUERYENDSESSION
+e2e_probe post 0x16 0 >/dev/null                 # WM_ENDSESSION: the session goes on
+e2e_probe command 40054 >/dev/null
+e2e_poll 10 eval '[ "$(e2e_ini_get "$ini" Runsts etc_sizuk)" == 0 ]' || e2e_fail "etc_sizuk not 0"
+e2e_expect_eq "sections after a session that goes on" "[Runsts]" "$(sections "$ini")"
+e2e_probe command 40054 >/dev/null
+e2e_probe post 0x11 >/dev/null
+e2e_probe post 0x16 1 >/dev/null                 # WM_ENDSESSION: the session ends
+e2e_poll 10 e2e_ini_get "$ini" Debug sw >/dev/null || e2e_fail "no save at the end of the session"
+e2e_require "window still there" e2e_window_info
+e2e_expect_eq "still shown" 1 "${WIN[visible]}"
+e2e_running || e2e_fail "the program ended at WM_ENDSESSION"
+expected=$(default_layout "${WIN[left]}" "${WIN[top]}" | sort)
+actual=$(ini_layout "$ini" | sort)
+[ "$expected" = "$actual" ] || e2e_fail "the file at the end of the session differs:
+$(diff <(echo "$expected") <(echo "$actual"))"
+e2e_expect_eq "sections at the end of the session" "[Runsts] [Winpos] [Kand] [Debug]" \
+    "$(sections "$ini")"
+e2e_require "ends on WM_CLOSE" e2e_stop
 e2e_finish

@@ -142,6 +142,47 @@ ui_end_testwins() {
     for pid in "${UI_TESTWINS[@]}"; do ui_end_testwin "$pid"; done
 }
 
+# ---- perching -----------------------------------------------------------------------------
+
+UI_SOZU_SIDE=48
+UI_FRAME_BORDER=0        # the invisible border a window manager reports (left, right, bottom)
+declare -gA RECT=()      # the last ui_testwin_rect
+
+# ui_testwin_rect TITLE: a test window's rectangle into RECT (left top right bottom).
+ui_testwin_rect() {
+    e2e_probe_read info --class TsutsuriProbeWindow --title "$1"
+    RECT=([left]=${PROBE[left]} [top]=${PROBE[top]} [right]=${PROBE[right]} [bottom]=${PROBE[bottom]})
+}
+
+# ui_perch_of_rect: "x,y", where the sozu belongs beside the visible frame of RECT's window:
+# its right edge on the frame's left, its bottom on the frame's bottom or the taskbar's top.
+ui_perch_of_rect() {
+    local bottom=$((RECT[bottom] - UI_FRAME_BORDER))
+    [ "$bottom" -gt $UI_TASKBAR_TOP ] && bottom=$UI_TASKBAR_TOP
+    echo "$((RECT[left] + UI_FRAME_BORDER - UI_SOZU_SIDE)),$((bottom - UI_SOZU_SIDE))"
+}
+
+ui_sozu_at() { e2e_window_info; [ "${WIN[left]},${WIN[top]}" == "$1" ]; }
+
+# ui_expect_perch WHAT TITLE: waits (a tick is 128 ms) for the sozu beside that window, in
+# the topmost band.
+ui_expect_perch() {
+    ui_testwin_rect "$2"
+    local want
+    want=$(ui_perch_of_rect)
+    e2e_poll 5 ui_sozu_at "$want" || e2e_fail "$1: sozu at ${WIN[left]},${WIN[top]}, not $want"
+    e2e_expect_eq "$1: topmost" 1 "${WIN[topmost]}"
+}
+
+# ui_click_sozu_to_front: a middle click on the sozu makes it the foreground window (a left
+# press on the caption does not activate).
+ui_click_sozu_to_front() {
+    e2e_window_info
+    e2e_click $((WIN[left] + 30)) $((WIN[top] + 35)) 2
+    e2e_poll 5 eval 'e2e_window_info; [ "${WIN[is_foreground]}" == 1 ]' ||
+        e2e_fail "a click did not make the sozu the foreground window"
+}
+
 # ui_focus_x [NAME_REGEX]: gives the X keyboard focus to a window by its title (default the
 # program's main window). Wine makes a window the foreground without always moving the X
 # focus there (a window shown while another program had the focus), and xdotool's keys go

@@ -23,6 +23,37 @@ TEST(PlacementPlan, FloorByTaskbarEdge) {
     }
 }
 
+TEST(PlacementPlan, VisibleFrameWhereTheWindowManagerGivesOne) {
+    const ScreenRect w = {193, 150, 607, 457};
+    const ScreenRect maximised = {-8, -8, 1032, 736};
+    struct Case {
+        const char* name;
+        ScreenRect window;
+        bool given;
+        ScreenRect frame, seen;
+    } cases[] = {
+        {"no window manager (95 to XP, Wine)", w, false, {}, w},
+        {"Windows 10: 7 px left, right and bottom", w, true, {200, 150, 600, 450},
+         {200, 150, 600, 450}},
+        {"no invisible borders", w, true, w, w},
+        {"maximised: the frame is the work area", maximised, true, {0, 0, 1024, 728},
+         {0, 0, 1024, 728}},
+        {"empty frame (a failed answer)", w, true, {0, 0, 0, 0}, w},
+        {"upside down", w, true, {200, 450, 600, 150}, w},
+        // Scaled to 125 %, the frame comes in the screen's pixels, the rectangle in 96 DPI ones.
+        {"scaled display", w, true, {250, 187, 750, 562}, w},
+        {"wider than the window", w, true, {190, 150, 600, 450}, w},
+        {"reaching below the window", w, true, {200, 150, 600, 460}, w},
+    };
+    for (const auto& c : cases) {
+        const ScreenRect seen = VisibleFrame(c.window, c.given ? &c.frame : nullptr);
+        EXPECT_EQ(seen.left, c.seen.left) << c.name;
+        EXPECT_EQ(seen.top, c.seen.top) << c.name;
+        EXPECT_EQ(seen.right, c.seen.right) << c.name;
+        EXPECT_EQ(seen.bottom, c.seen.bottom) << c.name;
+    }
+}
+
 TEST(PlacementPlan, PositionBesideCandidate) {
     struct Case { const char* name; ScreenRect candidate; int32_t floor; int32_t x, y; } cases[] = {
         {"above the floor", {200, 100, 600, 400}, 748, 152, 352},

@@ -9,6 +9,7 @@
 #include "tests/win32/test_window.h"
 #include "app/hooks.h"
 #include "app/settings.h"
+#include "app/taskbar.h"
 #include "app/tray.h"
 #include "app/window_win32.h"
 #include "res/resource.h"
@@ -37,14 +38,31 @@ bool PumpUntil(Done done, DWORD ms) {
     return done();
 }
 
-// Whether the shell still holds the icon: a modify that changes nothing fails for an icon
-// that is not there.
-bool TrayIconPresent(HWND window) {
+// The program's icon to the shell, with nothing to change.
+BOOL NotifyIcon(HWND window, DWORD operation) {
     NOTIFYICONDATAA record = {};
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record.hWnd = window;
     record.uID = TrayIconIdentifier;
-    return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+    return Shell_NotifyIconA(operation, &record);
+}
+
+// Whether the shell still holds the icon: a modify that changes nothing fails for an icon
+// that is not there.
+bool TrayIconPresent(HWND window) { return NotifyIcon(window, NIM_MODIFY) != FALSE; }
+
+// Takes the icon out of the shell, as an Explorer that ends takes every icon with it.
+void DropTrayIcon(HWND window) { NotifyIcon(window, NIM_DELETE); }
+
+// Whether a WM_NULL waits for the window; whatever else waits is dispatched.
+bool NullWaiting(HWND window) {
+    bool found = false;
+    MSG msg;
+    while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_NULL) found = true;
+        else DispatchMessageA(&msg);
+    }
+    return found;
 }
 
 // Takes the quit message off the queue; answers whether one was there, and its exit code.
@@ -272,8 +290,51 @@ TEST_F(Input, TrayCallbackOpensTheMenuOnlyOnAPressOfItsIcon) {
         KillTimer(nullptr, closer);
         // The menu is tracked with InteractionState 2; this window takes no WM_EXITMENULOOP.
         EXPECT_EQ(InteractionState, c.opens ? 2 : 0);
+        // Windows wants a message to the window after a notification icon's menu, or the
+        // next one may close at once.
+        EXPECT_EQ(NullWaiting(window), c.opens);
     }
     DestroyWindow(about);
+}
+
+TEST_F(Input, ExplorerTheDisplayAndTheWorkAreaMeasureTheScreenAndTaskbarAgain) {
+    const UINT taskbarCreated = RegisterWindowMessageA(TaskbarCreatedMessageName);
+    ASSERT_NE(taskbarCreated, 0u);
+    HWND gone = MakeTestWindow(0, 0, 10, 10);
+    DestroyWindow(gone);   // the handle of a taskbar whose Explorer ended
+    struct Case {
+        const char* what;
+        UINT registered, message;
+        WPARAM wParam;
+        bool measures, restoresIcon;
+    } cases[] = {
+        {"Explorer restarted", taskbarCreated, taskbarCreated, 0, true, true},
+        {"new resolution", taskbarCreated, WM_DISPLAYCHANGE, 32, true, false},
+        {"work area changed", taskbarCreated, WM_SETTINGCHANGE, SPI_SETWORKAREA, true, false},
+        {"another setting", taskbarCreated, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, false, false},
+        {"the menu's WM_NULL", taskbarCreated, WM_NULL, 0, false, false},
+        {"WM_NULL before registration", 0, WM_NULL, 0, false, false},
+    };
+    AddTrayIcon(window);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TaskbarCreatedMessage = c.registered;
+        DropTrayIcon(window);
+        ASSERT_FALSE(TrayIconPresent(window));
+        ScreenHeight = -1;
+        TaskbarWindow = gone;
+        TaskbarEdge = TaskbarSide;
+        EXPECT_EQ(Send(window, c.message, c.wParam, 0), 0);
+        EXPECT_EQ(TrayIconPresent(window), c.restoresIcon);
+        // The session's desktop: 768 rows, the taskbar along the bottom.
+        EXPECT_EQ(ScreenHeight, c.measures ? GetSystemMetrics(SM_CYSCREEN) : -1);
+        EXPECT_EQ(TaskbarWindow, c.measures ? FindWindowA("Shell_TrayWnd", nullptr) : gone);
+        EXPECT_EQ(TaskbarEdge, c.measures ? TaskbarBottom : TaskbarSide);
+    }
+    EXPECT_NE(FindWindowA("Shell_TrayWnd", nullptr), nullptr);
+    DropTrayIcon(window);
+    TaskbarCreatedMessage = 0;
+    TaskbarWindow = nullptr;
 }
 
 TEST_F(Input, StartupTooltipSaysWhetherTheUsageIsKnown) {

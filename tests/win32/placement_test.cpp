@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "tests/win32/test_window.h"
 #include "app/settings.h"
+#include "app/taskbar.h"
 #include "app/window_win32.h"
 #include "display/placement.h"
 
@@ -126,4 +127,42 @@ TEST_F(PlacementTest, ClickedSozuStaysWithItsWindowWhileItExists) {
     PerchBesideForeground(sozu);
     EXPECT_EQ(PerchTarget, back);
     ExpectSozuAt(52, 452);
+}
+
+// Explorer announces a moved taskbar with a new work area. A stand-in of the taskbar's class,
+// in front of the session's own, moves from edge to edge; each time the sozu perched beside a
+// window that reaches below the screen stands on the new floor, never at the old bar's top.
+TEST_F(PlacementTest, ATaskbarMovedToAnotherEdgeIsFoundWithTheNewWorkArea) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "Shell_TrayWnd";
+    RegisterClassA(&wc);
+    bar = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0,
+                          720, 1024, 48, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_EQ(FindWindowA("Shell_TrayWnd", nullptr), bar);
+    Front(300, 100, 700, 800);
+    struct Case {
+        const char* what;
+        RECT rect;
+        uint8_t edge;
+        int sozuTop;
+    } cases[] = {
+        {"bottom", {0, 720, 1024, 768}, TaskbarBottom, 672},
+        {"left", {0, 0, 60, 768}, TaskbarSide, 720},
+        {"top", {0, 0, 1024, 40}, TaskbarTop, 720},
+        {"right", {964, 0, 1024, 768}, TaskbarSide, 720},
+        {"bottom again, taller", {0, 700, 1024, 768}, TaskbarBottom, 652},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RECT& r = c.rect;
+        MoveWindow(bar, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+        EXPECT_EQ(MainWindowProc(sozu, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0), 0);
+        EXPECT_EQ(TaskbarWindow, bar);
+        EXPECT_EQ(TaskbarEdge, c.edge);
+        EXPECT_EQ(ScreenHeight, 768);
+        PerchBesideForeground(sozu);
+        ExpectSozuAt(252, c.sozuTop);
+    }
 }
