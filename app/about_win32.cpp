@@ -1,10 +1,10 @@
 // The about dialog: version, the maker's two addresses, the CPU usage once a second and the
 // sound back end in use.
 #include <windows.h>
-#include <shellapi.h>
 #include <cstdio>
 #include "app/about.h"
 #include "app/settings.h"
+#include "app/text_win32.h"
 #include "app/window_win32.h"
 #include "cpu/cpu.h"
 #include "res/resource.h"
@@ -32,7 +32,7 @@ void SetCpuLine(HWND dialog) {
         SampleCpuUsage();
         std::snprintf(line, sizeof line, CpuLineFormat, static_cast<int>(CpuUsage));
     }
-    SetDlgItemTextA(dialog, IDC_CPU_LINE, line);
+    SetControlText(dialog, IDC_CPU_LINE, line);
 }
 
 void SetSoundLine(HWND dialog) {
@@ -41,7 +41,7 @@ void SetSoundLine(HWND dialog) {
     char line[LineBytes];
     std::snprintf(line, sizeof line, "%s%s", SoundLines[known ? SoundMode : SoundModeOff],
                   AppSettings.DebugSwitch == 1 ? DebugMark : "");
-    SetDlgItemTextA(dialog, IDC_SOUND_LINE, line);
+    SetControlText(dialog, IDC_SOUND_LINE, line);
 }
 
 INT_PTR OnInitDialog(HWND dialog) {
@@ -59,10 +59,10 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
         EndDialog(dialog, 1);
         return TRUE;
     case IDC_HOMEPAGE:
-        ShellExecuteA(dialog, nullptr, HomePage, nullptr, nullptr, SW_SHOWNORMAL);
+        OpenWithShell(dialog, nullptr, HomePage);
         return TRUE;
     case IDC_MAIL:
-        ShellExecuteA(dialog, "open", MailAddress, nullptr, nullptr, SW_SHOWNORMAL);
+        OpenWithShell(dialog, "open", MailAddress);
         return TRUE;
     default:
         // IDCANCEL (the Escape key) among them: the dialog closes only by OK, Enter or the

@@ -2,11 +2,11 @@
 // and the sound subsystem.
 #include <windows.h>
 #include <mmsystem.h>
-#include <shellapi.h>
 #include "app/about.h"
 #include "app/commands.h"
 #include "app/commands_port.h"
 #include "app/settings.h"
+#include "app/text_win32.h"
 #include "app/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
@@ -61,7 +61,7 @@ void OpenAbout(HWND window) {
     AboutDialogOpen = 1;
     SetWindowPos(window, HWND_NOTOPMOST, 0, 0, WindowSize, WindowSize,
                  SWP_HIDEWINDOW | SWP_NOMOVE);
-    DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc, 0);
+    RunDialog(Instance, IDD_ABOUT, window, AboutDialogProc);
 }
 
 }  // namespace
@@ -90,7 +90,7 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         OpenAbout(window);
         return 0;
     case IDM_HELP:
-        ShellExecuteA(window, nullptr, HelpPage, nullptr, nullptr, SW_SHOWNORMAL);
+        OpenWithShell(window, nullptr, HelpPage);
         return 0;
     default:
         break;

@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/hooks.h"
 #include "app/settings.h"
+#include "app/text_win32.h"
 #include "app/tray.h"
 #include "app/window_win32.h"
 #include "cpu/cpu.h"
@@ -87,9 +88,11 @@ void PrepareFirstPlacement() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ConnectPlatform();
     Instance = instance;
+    // The family decides how texts reach the system, the already-running notice's among them.
+    DetectOsFamily();
     HANDLE mutex = CreateMutexA(nullptr, FALSE, InstanceMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        MessageBoxA(nullptr, AlreadyRunningText, Caption, MB_OK);
+        ShowMessageBox(nullptr, AlreadyRunningText, Caption, MB_OK);
         return 0;
     }
     PerchTarget = GetForegroundWindow();
@@ -97,7 +100,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!MainMenu) return MenuMissingExitCode;
     PopupMenu = GetSubMenu(MainMenu, 0);
     LoadGraphics();
-    DetectOsFamily();
     SettingsFileIo(SettingsLoad);
     SeedRandom(timeGetTime());
 

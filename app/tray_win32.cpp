@@ -2,29 +2,51 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <cstring>
+#include "app/text_win32.h"
 #include "app/window_win32.h"
 #include "res/resource.h"
 
 namespace {
 
-// The notification record in its original form, which every shell version accepts: 88 bytes on
-// 32-bit Windows, 104 on 64-bit, where the window and icon handles are 8 bytes and aligned.
-struct TrayRecord {
+// The notification record in its original form, which every shell version accepts, with a tip
+// of 64 characters: code page 932 bytes in the ANSI form, UTF-16 in the wide one.
+template <typename Character>
+struct TrayRecordOf {
     DWORD size;
     HWND window;
     UINT identifier;
     UINT flags;
     UINT callbackMessage;
     HICON icon;
-    char tip[TrayTipBytes];
+    Character tip[TrayTipBytes];
 };
-constexpr size_t FirstTrayRecordBytes = sizeof(void*) == 4 ? 88 : 104;
-static_assert(sizeof(TrayRecord) == FirstTrayRecordBytes, "the first notification record form");
+using TrayRecord = TrayRecordOf<char>;
+using WideTrayRecord = TrayRecordOf<wchar_t>;
+// 88 and 152 bytes on 32-bit Windows; 104 and 168 on 64-bit, where the window and icon
+// handles are 8 bytes and aligned.
+constexpr bool Handles4 = sizeof(void*) == 4;
+static_assert(sizeof(TrayRecord) == (Handles4 ? 88 : 104), "the first notification record form");
 static_assert(sizeof(TrayRecord) == NOTIFYICONDATAA_V1_SIZE, "the shell's own first form");
+static_assert(sizeof(WideTrayRecord) == (Handles4 ? 152 : 168), "the wide first record form");
+static_assert(sizeof(WideTrayRecord) == NOTIFYICONDATAW_V1_SIZE, "the shell's own wide form");
 
 TrayRecord TrayIconRecord;
 
+// The record is kept in its ANSI form; on the wide route each send carries a copy whose tip is
+// the same text in UTF-16.
 void Send(DWORD operation) {
+    TrayIconRecord.tip[TrayTipBytes - 1] = '\0';   // whatever the core left in TrayTip
+    if (WideTextCalls()) {
+        WideTrayRecord wide = {};
+        wide.size = sizeof wide;
+        wide.window = TrayIconRecord.window;
+        wide.identifier = TrayIconRecord.identifier;
+        wide.flags = TrayIconRecord.flags;
+        wide.callbackMessage = TrayIconRecord.callbackMessage;
+        wide.icon = TrayIconRecord.icon;
+        WidenText(TrayIconRecord.tip, wide.tip, TrayTipBytes);
+        if (NotifyIconWide(operation, &wide)) return;
+    }
     Shell_NotifyIconA(operation, reinterpret_cast<NOTIFYICONDATAA*>(&TrayIconRecord));
 }
 
@@ -32,7 +54,6 @@ void Send(DWORD operation) {
 void TakeCurrentPictureAndTip() {
     TrayIconRecord.icon = TrayIconId == IDI_APP ? IconResting : IconTipping;
     std::memcpy(TrayIconRecord.tip, TrayTip, TrayTipBytes);
-    TrayIconRecord.tip[TrayTipBytes - 1] = '\0';
 }
 
 }  // namespace

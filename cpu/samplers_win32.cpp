@@ -3,6 +3,7 @@
 #include "cpu/cpu.h"
 #include "sim/sim.h"
 #include "app/state.h"
+#include "app/text_win32.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ constexpr int PlatformNt = VER_PLATFORM_WIN32_NT;           // 2
 // Defined before the static registry sampler below, which uses it while the program starts:
 // within one file, statics are made in the order they are written.
 CpuPlatformCalls CpuPlatform = {RegOpenKeyA, RegQueryValueExA, RegCloseKey, GetModuleHandleA,
-                                MessageBoxA};
+                                ShowMessageBox};
 
 namespace {
 

@@ -9,6 +9,9 @@
 // --timeout waits up to MS milliseconds for what the subcommand looks for (default 0: look once);
 // --visible counts only visible windows.
 // Texts in code page 932 are printed twice: as raw bytes (key=...) and as hex (key_hex=...).
+// --wide reads every text through the wide calls instead, as a system of any language shows it,
+// and prints it as UTF-8 (key=..., key_hex=... its UTF-8 bytes); titles to look for are still
+// given in code page 932 and compared in UTF-16.
 // Exit codes: 0 done, 1 not found (or still there, for wait-gone), 2 bad arguments.
 #include <windows.h>
 #include <shellapi.h>
@@ -30,6 +33,11 @@ constexpr char DialogClass[] = "#32770";
 constexpr char AboutCaption[] = "Tsutsuri について";
 constexpr char TestWindowClass[] = "TsutsuriProbeWindow";
 constexpr UINT ProgramTrayIcon = 200;
+constexpr char TooltipClass[] = "tooltips_class32";
+constexpr UINT ProgramCodePage = 932;
+
+// --wide: texts are read through the wide calls and kept as UTF-8.
+bool WideTexts = false;
 
 struct Options {
     std::string command;
@@ -43,6 +51,24 @@ struct Options {
     bool shaped = false;
     DWORD seconds = 0;
 };
+
+std::string Utf8Of(const wchar_t* text, int length) {
+    if (length <= 0) return std::string();
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string out(bytes > 0 ? bytes : 0, '\0');
+    if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, text, length, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
+// A title to look for, given in code page 932, in the form texts are read in.
+std::string AsRead(const std::string& cp932) {
+    if (!WideTexts || cp932.empty()) return cp932;
+    std::wstring wide(cp932.size(), L'\0');
+    const int n = MultiByteToWideChar(ProgramCodePage, 0, cp932.data(),
+                                      static_cast<int>(cp932.size()), &wide[0],
+                                      static_cast<int>(wide.size()));
+    return Utf8Of(wide.data(), n);
+}
 
 // Hex digits as they come ("e6a2" or "E6A2"); an odd or foreign digit gives an empty result.
 std::string FromHex(const std::string& hex) {
@@ -102,6 +128,15 @@ std::string ClassOf(HWND window) {
 
 // Asks the owner for the text with a time limit, so a hung program cannot hang the probe.
 std::string TextOf(HWND window) {
+    if (WideTexts) {
+        wchar_t wide[TextMax] = {};
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutW(window, WM_GETTEXT, TextMax, reinterpret_cast<LPARAM>(wide),
+                                 SMTO_ABORTIFHUNG, TextTimeoutMs, &copied)) {
+            return std::string();
+        }
+        return Utf8Of(wide, static_cast<int>(copied));
+    }
     char buffer[TextMax] = {};
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
@@ -113,6 +148,10 @@ std::string TextOf(HWND window) {
 
 // The title as the window manager keeps it; never waits on the owner.
 std::string TitleOf(HWND window) {
+    if (WideTexts) {
+        wchar_t wide[TextMax] = {};
+        return Utf8Of(wide, GetWindowTextW(window, wide, TextMax));
+    }
     char buffer[TextMax] = {};
     const int n = GetWindowTextA(window, buffer, sizeof buffer);
     return std::string(buffer, n > 0 ? n : 0);
@@ -406,7 +445,7 @@ void PrintControls(HWND dialog) {
 }
 
 int MessageBoxCommand(const Options& o, bool pressOk) {
-    const std::string caption = o.args.empty() ? o.title : o.args[0];
+    const std::string caption = o.args.empty() ? o.title : AsRead(o.args[0]);
     std::vector<HWND> boxes = WaitFor(DialogClass, caption, o.timeoutMs);
     std::printf("count=%u\n", static_cast<unsigned>(boxes.size()));
     if (boxes.empty()) return ExitNotFound;
@@ -425,7 +464,7 @@ int MessageBoxCommand(const Options& o, bool pressOk) {
 }
 
 int DialogCommand(const Options& o, const std::string& caption) {
-    std::vector<HWND> dialogs = WaitFor(DialogClass, caption, o.timeoutMs);
+    std::vector<HWND> dialogs = WaitFor(DialogClass, AsRead(caption), o.timeoutMs);
     std::printf("count=%u\n", static_cast<unsigned>(dialogs.size()));
     if (dialogs.empty()) return ExitNotFound;
     HWND dialog = dialogs[0];
@@ -523,15 +562,37 @@ int RecordCommand(int argc, char** argv) {
     return std::fclose(file) == 0 ? ExitOk : ExitNotFound;
 }
 
+// The tooltip shown now (the pointer resting on a tray icon shows that icon's): waits up to
+// --timeout for a visible tooltip window that has a text and prints `count`, then `text` of
+// the first.
+int TooltipCommand(const Options& o) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<std::string> shown;
+        for (HWND tip : FindAll(TooltipClass, "", true)) {
+            const std::string text = TextOf(tip);
+            if (!text.empty()) shown.push_back(text);
+        }
+        if (!shown.empty() || GetTickCount() - start >= o.timeoutMs) {
+            std::printf("count=%u\n", static_cast<unsigned>(shown.size()));
+            if (shown.empty()) return ExitNotFound;
+            PrintText("text", shown[0]);
+            return ExitOk;
+        }
+        Sleep(PollMs);
+    }
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: probe.exe find|info|wait-gone|close|command ID|key VK|post MSG [W [L]]\n"
                  "       | move L T W H | activate | msgbox [CAPTION] | msgbox-ok [CAPTION]\n"
                  "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--shaped]\n"
                  "         [--seconds N]\n"
-                 "       | foreground | tray | screen | windows | watch | shape-log --seconds N\n"
+                 "       | foreground | tray | tooltip | screen | windows | watch\n"
+                 "       | shape-log --seconds N\n"
                  "       | record FILE ARG... | tray-delete [ID] | broadcast NAME\n"
-                 "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible]\n");
+                 "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible] [--wide]\n");
     return ExitUsage;
 }
 
@@ -550,6 +611,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         else if (a == "--visible") o.visibleOnly = true;
         else if (a == "--hidden") o.hidden = true;
         else if (a == "--shaped") o.shaped = true;
+        else if (a == "--wide") WideTexts = true;
         else if (a.rfind("hex:", 0) == 0) o.args.push_back(FromHex(a.substr(4)));
         else o.args.push_back(a);
     }
@@ -563,6 +625,7 @@ int Run(const Options& o) {
     if (c == "about") return DialogCommand(o, AboutCaption);
     if (c == "dialog") return o.args.empty() ? ExitUsage : DialogCommand(o, o.args[0]);
     if (c == "testwin") return TestWindowCommand(o);
+    if (c == "tooltip") return TooltipCommand(o);
     if (c == "watch") return WatchCommand(o);
     if (c == "foreground") {
         PrintWindowSummary("", GetForegroundWindow());
@@ -680,6 +743,7 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "record") == 0) return RecordCommand(argc, argv);
     Options o;
     if (!ParseOptions(argc, argv, o)) return Usage();
+    o.title = AsRead(o.title);
     const int code = Run(o);
     std::fflush(stdout);
     return code;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -148,6 +149,41 @@ TEST_F(SettingsFileOnDisk, DirectoryLongerThanTheBufferKeepsTheFileInIt) {
     EXPECT_EQ(AppSettings.EchoEffect, 1);
     DeleteFileA("tsutsurin.ini");
     SetCurrentDirectoryA(start);
+    SettingsFileIo(SettingsLoad);
+}
+
+// A folder named in letters the ANSI code page lacks reads back from GetCurrentDirectoryA as
+// another folder ("é" best fitted to "e") or none at all ('?' in its name), as a Japanese folder
+// does on an English Windows. The file still lands in it, with the same lines as anywhere, and
+// is read back from it.
+TEST_F(SettingsFileOnDisk, FolderTheAnsiCodePageCannotSpellKeepsTheFile) {
+    wchar_t start[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, start);
+    for (const wchar_t* name : {L"caf\u00e9", L"\uD55C\uAE00 \u00e4"}) {
+        const std::wstring folder = std::wstring(start) + L"\\" + name;
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) ||
+                    GetLastError() == ERROR_ALREADY_EXISTS);
+        ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+        SettingsFileIo(SettingsLoad);
+        AppSettings.WindowPos.left = -20;
+        AppSettings.EchoEffect = 1;
+        SettingsFileIo(SettingsSave);
+        std::string text;
+        if (FILE* file = _wfopen(L"tsutsurin.ini", L"rb")) {
+            char buffer[64] = {};
+            text.assign(buffer, std::fread(buffer, 1, sizeof buffer - 1, file));
+            std::fclose(file);
+        }
+        const std::string firstLines = "[Winpos]\r\nXpos=-20\r\nYpos=";   // no mark, no UTF-16
+        EXPECT_EQ(text.substr(0, firstLines.size()), firstLines) << folder.size();
+        AppSettings = {};
+        SettingsFileIo(SettingsLoad);
+        EXPECT_EQ(AppSettings.WindowPos.left, -20);
+        EXPECT_EQ(AppSettings.EchoEffect, 1);
+        DeleteFileW(L"tsutsurin.ini");
+        SetCurrentDirectoryW(start);
+        RemoveDirectoryW(folder.c_str());
+    }
     SettingsFileIo(SettingsLoad);
 }
 
