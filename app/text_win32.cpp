@@ -23,7 +23,12 @@ Call ShellCall(const char* name) {
 
 }  // namespace
 
-bool WideTextCalls() { return OsFamily == OsFamilyNt && IsValidCodePage(ProgramCodePage); }
+// Asked once: the tray record goes out on every heartbeat of a tip, and whether the code page
+// is installed does not change while the program runs.
+bool WideTextCalls() {
+    static const bool has932 = IsValidCodePage(ProgramCodePage) != FALSE;
+    return OsFamily == OsFamilyNt && has932;
+}
 
 int WidenText(const char* text, wchar_t* wide, int capacity) {
     if (capacity <= 0) return 0;

@@ -9,15 +9,6 @@ e2e_begin
 
 app_key='HKCU\Software\Wine\AppDefaults\tsutsuri.exe'
 clear_app_defaults() { wine reg delete "$app_key" /f </dev/null >/dev/null 2>&1 || true; }
-free_place() {
-    e2e_ini_write "$1/tsutsurin.ini" <<'X'
-[Winpos]
-Xpos=100
-Ypos=100
-[Runsts]
-posmode=1
-X
-}
 
 # exit_via_menu NAME: the exit command, then the verdict on the exit code.
 exit_via_menu() {
@@ -41,7 +32,7 @@ for driver in winealsa.drv winepulse.drv wineoss.drv; do
     wine reg add "$app_key\\DllOverrides" /v "$driver" /d "" /f </dev/null >/dev/null 2>&1
 done
 dir=$(e2e_new_dir)
-free_place "$dir"
+e2e_ini_free_at "$dir" 100 100
 if e2e_start "$dir"; then
     e2e_poll 10 grep -q 'Failed' "$dir/supinfo.txt" 2>/dev/null
     e2e_expect_eq "no sound: the support file names the failure" 1 \
@@ -61,7 +52,7 @@ clear_app_defaults
 if e2e_has_win9x_form; then
     wine reg add "$app_key" /v Version /d win98 /f </dev/null >/dev/null 2>&1
     dir=$(e2e_new_dir)
-    free_place "$dir"
+    e2e_ini_free_at "$dir" 100 100
     if e2e_start "$dir"; then
         e2e_ticks 16   # two CPU samples and more
         e2e_expect_eq "win98: still running" 0 "$(e2e_running; echo $?)"
@@ -89,7 +80,7 @@ if [ ${#long} -ge $((LongDirLength - 1)) ]; then
 else
     long=$long/$(printf 'f%.0s' $(seq $((LongDirLength - ${#long} - 1))))
     mkdir -p "$long"
-    free_place "$long"
+    e2e_ini_free_at "$long" 100 100
     windows_ini=$WINEPREFIX/drive_c/windows/tsutsurin.ini
     rm -f "$windows_ini"
     if e2e_start "$long"; then
@@ -109,7 +100,7 @@ fi
 
 # ---- no help page; then a second copy while the about dialog is open --------------------
 dir=$(e2e_new_dir)
-free_place "$dir"
+e2e_ini_free_at "$dir" 100 100
 if e2e_start "$dir"; then
     e2e_probe command 40016 >/dev/null
     e2e_ticks 8
@@ -149,7 +140,7 @@ fi
 # The program and the probe both run inside it through explorer, which hides their exit
 # codes: a normal end shows in the settings saved at exit.
 dir=$(e2e_new_dir)
-free_place "$dir"
+e2e_ini_free_at "$dir" 100 100
 bare=(explorer "/desktop=bare,800x600")
 (cd "$dir" && exec wine "${bare[@]}" "$TSUTSURI_EXE") </dev/null >>"$dir/wine.log" 2>&1 &
 bare_pid=$!

@@ -332,6 +332,12 @@ e2e_ini_get() {
 # e2e_ini_write FILE: writes stdin to FILE with CRLF line ends, as Windows writes INI files.
 e2e_ini_write() { sed 's/\r*$/\r/' >"$1"; }
 
+# e2e_ini_free_at DIR X Y: a settings file in DIR that stands the window free at (X, Y).
+e2e_ini_free_at() {
+    printf '[Winpos]\nXpos=%d\nYpos=%d\n[Runsts]\nposmode=1\n' "$2" "$3" |
+        e2e_ini_write "$1/tsutsurin.ini"
+}
+
 # ---- checks ----------------------------------------------------------------------------
 
 e2e_fail() {

@@ -20,13 +20,7 @@ readonly AlreadyRunning='既に 『Tsutsuri』 が起動しています、\r\n�
 # Free placement at a saved spot: where the window stands shows the file was read.
 dir="$(e2e_new_dir)/添水 フォルダ"
 mkdir -p "$dir"
-e2e_ini_write "$dir/tsutsurin.ini" <<'X'
-[Winpos]
-Xpos=400
-Ypos=300
-[Runsts]
-posmode=1
-X
+e2e_ini_free_at "$dir" 400 300
 e2e_require "window shows" in_1252 e2e_start "$dir"
 runs_in_c_locale() { tr '\0' '\n' <"/proc/$E2E_PID/environ" | grep -qx 'LC_ALL=C.UTF-8'; }
 e2e_require "the program runs in the C.UTF-8 locale" runs_in_c_locale

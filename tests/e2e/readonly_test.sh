@@ -7,13 +7,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_begin
 
 dir=$(e2e_new_dir)
-e2e_ini_write "$dir/tsutsurin.ini" <<'X'
-[Winpos]
-Xpos=100
-Ypos=100
-[Runsts]
-posmode=1
-X
+e2e_ini_free_at "$dir" 100 100
 before=$(md5sum <"$dir/tsutsurin.ini")
 
 writable_again() {

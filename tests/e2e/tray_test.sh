@@ -8,13 +8,7 @@ ui_begin
 
 # Free and away from the taskbar, so that the sozu never stands in the notification area.
 dir=$(e2e_new_dir)
-e2e_ini_write "$dir/tsutsurin.ini" <<'X'
-[Winpos]
-Xpos=400
-Ypos=300
-[Runsts]
-posmode=1
-X
+e2e_ini_free_at "$dir" 400 300
 e2e_require "window shows" e2e_start "$dir"
 
 # our_icons N: whether the notification area shows N icons with one of the program's pictures.
