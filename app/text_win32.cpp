@@ -1,33 +1,35 @@
 #include "app/text_win32.h"
 #include <shellapi.h>
 #include "app/state.h"
+#include "app/system_win32.h"
 
 namespace {
 
 // Room for the longest text the program hands over (the already-running notice, 77 bytes).
 constexpr int WideTextChars = 256;
 
-// The shell's wide calls are looked up at run time rather than imported: Windows 95's shell32
-// need not have them, and a single import a system lacks stops the program from loading there.
-// The library itself is loaded with the program, which imports its ANSI calls.
-constexpr char ShellLibrary[] = "shell32.dll";
+// The shell's wide calls: Windows 95's shell32 need not have them. The library itself is
+// loaded with the program, which imports its ANSI calls.
 using NotifyIconWideCall = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
 using ShellExecuteWideCall = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+SystemCallSlot NotifyIconWideSlot = {Shell32Library, "Shell_NotifyIconW",
+                                     LibrarySource::AlreadyLoaded, false, nullptr};
+SystemCallSlot ShellExecuteWideSlot = {Shell32Library, "ShellExecuteW",
+                                       LibrarySource::AlreadyLoaded, false, nullptr};
 
-template <typename Call>
-Call ShellCall(const char* name) {
-    HMODULE shell = GetModuleHandleA(ShellLibrary);
-    return shell ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(shell, name)))
-                 : nullptr;
-}
+// Whether code page 932 is installed: asked once, since the tray record goes out on every
+// heartbeat of a tip and the answer does not change while the program runs.
+bool CodePageAsked = false;
+bool CodePageInstalled = false;
 
 }  // namespace
 
-// Asked once: the tray record goes out on every heartbeat of a tip, and whether the code page
-// is installed does not change while the program runs.
 bool WideTextCalls() {
-    static const bool has932 = IsValidCodePage(ProgramCodePage) != FALSE;
-    return OsFamily == OsFamilyNt && has932;
+    if (!CodePageAsked) {
+        CodePageAsked = true;
+        CodePageInstalled = IsValidCodePage(ProgramCodePage) != FALSE;
+    }
+    return OsFamily == OsFamilyNt && CodePageInstalled;
 }
 
 int WidenText(const char* text, wchar_t* wide, int capacity) {
@@ -74,7 +76,7 @@ INT_PTR RunDialog(HINSTANCE instance, int id, HWND owner, DLGPROC procedure) {
 }
 
 void OpenWithShell(HWND owner, const char* verb, const char* file) {
-    static const ShellExecuteWideCall openWide = ShellCall<ShellExecuteWideCall>("ShellExecuteW");
+    const auto openWide = SystemCall<ShellExecuteWideCall>(ShellExecuteWideSlot);
     if (!WideTextCalls() || !openWide) {
         ShellExecuteA(owner, verb, file, nullptr, nullptr, SW_SHOWNORMAL);
         return;
@@ -87,8 +89,7 @@ void OpenWithShell(HWND owner, const char* verb, const char* file) {
 }
 
 bool NotifyIconWide(DWORD operation, void* record) {
-    static const NotifyIconWideCall notifyWide =
-        ShellCall<NotifyIconWideCall>("Shell_NotifyIconW");
+    const auto notifyWide = SystemCall<NotifyIconWideCall>(NotifyIconWideSlot);
     if (!notifyWide) return false;
     notifyWide(operation, static_cast<NOTIFYICONDATAW*>(record));
     return true;
