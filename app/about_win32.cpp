@@ -7,6 +7,7 @@
 #include "app/text_win32.h"
 #include "app/window_win32.h"
 #include "cpu/cpu.h"
+#include "display/scale.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 
@@ -81,7 +82,8 @@ INT_PTR OnDestroy(HWND dialog) {
     // their owner and then inserts the owner below them, so the owner would lose the topmost
     // band; released from its owner first, the dialog is left out of the move.
     SetWindowLongPtrA(dialog, GWLP_HWNDPARENT, 0);
-    SetWindowPos(MainWindow, band, 0, 0, WindowSize, WindowSize, SWP_SHOWWINDOW | SWP_NOMOVE);
+    SetWindowPos(MainWindow, band, 0, 0, DisplayScale.side, DisplayScale.side,
+                 SWP_SHOWWINDOW | SWP_NOMOVE);
     return TRUE;
 }
 

@@ -173,8 +173,9 @@ bool ChangeSettingForCommand(int commandId) {
     }
 }
 
-bool CentreOnScreen(const ScreenRect& window, int32_t screenWidth, int32_t screenHeight) {
-    constexpr int32_t HalfWindow = 24;
-    return window.left + HalfWindow >= 0 && window.right - HalfWindow <= screenWidth &&
-           window.top + HalfWindow >= 0 && window.bottom - HalfWindow <= screenHeight;
+bool CentreOnScreen(const ScreenRect& window, int32_t screenWidth, int32_t screenHeight,
+                    int32_t side) {
+    const int32_t half = side / 2;
+    return window.left + half >= 0 && window.right - half <= screenWidth &&
+           window.top + half >= 0 && window.bottom - half <= screenHeight;
 }

@@ -31,5 +31,6 @@ int32_t EngineVolumeFor(const int32_t* volumeTable, uint8_t level);
 // false, changing nothing, for every other identifier (exit, about, help, unknown).
 bool ChangeSettingForCommand(int commandId);
 
-// Whether a window's centre lies on the primary screen of the given size.
-bool CentreOnScreen(const ScreenRect& window, int32_t screenWidth, int32_t screenHeight);
+// Whether the centre of a sozu of side pixels lies on the primary screen of the given size.
+bool CentreOnScreen(const ScreenRect& window, int32_t screenWidth, int32_t screenHeight,
+                    int32_t side);

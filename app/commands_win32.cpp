@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "app/text_win32.h"
 #include "app/window_win32.h"
+#include "display/scale.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "sound/effects.h"
@@ -49,17 +50,18 @@ void BringBackToScreen(HWND window, HWND insertAfter) {
     GetWindowRect(window, &r);
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    if (CentreOnScreen({r.left, r.top, r.right, r.bottom}, width, height)) {
-        SetWindowPos(window, insertAfter, 0, 0, WindowSize, WindowSize, SWP_NOMOVE);
+    const int side = DisplayScale.side;
+    if (CentreOnScreen({r.left, r.top, r.right, r.bottom}, width, height, side)) {
+        SetWindowPos(window, insertAfter, 0, 0, side, side, SWP_NOMOVE);
     } else {
-        SetWindowPos(window, insertAfter, (width - WindowSize) / 2, (height - WindowSize) / 2,
-                     WindowSize, WindowSize, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        SetWindowPos(window, insertAfter, (width - side) / 2, (height - side) / 2, side, side,
+                     SWP_SHOWWINDOW | SWP_NOACTIVATE);
     }
 }
 
 void OpenAbout(HWND window) {
     AboutDialogOpen = 1;
-    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, WindowSize, WindowSize,
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, DisplayScale.side, DisplayScale.side,
                  SWP_HIDEWINDOW | SWP_NOMOVE);
     RunDialog(Instance, IDD_ABOUT, window, AboutDialogProc);
 }

@@ -4,15 +4,12 @@
 #include "app/tray.h"
 #include "app/window_win32.h"
 #include "display/placement.h"
+#include "display/placement_plan.h"
+#include "display/scale.h"
 #include "sim/sim.h"
 
 namespace {
 
-// The top rows show the rock's and the post's tops; below them lies the drag handle.
-constexpr int UpperBandRows = 24;
-// A drag puts the cursor at this window point, on the lower rock near the corner.
-constexpr int DragGripX = 42;
-constexpr int DragGripY = 42;
 constexpr uint8_t InteractionIdle = 0;
 constexpr uint8_t InteractionTipPressed = 1;
 constexpr uint8_t InteractionMenuOpen = 2;
@@ -40,7 +37,8 @@ LRESULT OnSetCursor(HWND window) {
     }
     RECT r;
     GetWindowRect(window, &r);
-    if (cursor.y < r.top + UpperBandRows || !FreePlacement(AppSettings.PositionMode)) {
+    const bool upperBand = cursor.y < r.top + UpperBandRows(DisplayScale.side);
+    if (upperBand || !FreePlacement(AppSettings.PositionMode)) {
         SetCursor(LadleCursor());
         return 0;
     }
@@ -66,10 +64,11 @@ LRESULT OnNcButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         RECT r;
         GetWindowRect(window, &r);
         AppSettings.WindowPos = {r.left, r.top, r.right, r.bottom};
-        if (cursor.y > r.top + UpperBandRows) {
+        const int32_t side = DisplayScale.side;
+        if (cursor.y > r.top + UpperBandRows(side)) {
             Dragging = 1;
-            MoveWindow(window, cursor.x - DragGripX, cursor.y - DragGripY, WindowSize, WindowSize,
-                       TRUE);
+            const ScreenPoint grip = DragGrip(side);
+            MoveWindow(window, cursor.x - grip.x, cursor.y - grip.y, side, side, TRUE);
             // The system's own move loop for a caption press does the dragging.
             return DefWindowProcA(window, message, wParam, lParam);
         }

@@ -11,6 +11,7 @@
 #include "display/paint.h"
 #include "display/placement.h"
 #include "display/region.h"
+#include "display/scale_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "sound/effects.h"
@@ -23,26 +24,16 @@ constexpr char AlreadyRunningText[] =
 constexpr char Caption[] = "Tsutsuri";
 constexpr int MenuMissingExitCode = -3;
 
-HICON LoadSmallIcon(int id) {
-    return static_cast<HICON>(LoadImageA(Instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16,
-                                         LR_DEFAULTCOLOR));
-}
-
 HBITMAP LoadBitmapResource(int id) { return LoadBitmapA(Instance, MAKEINTRESOURCEA(id)); }
 
+// The artwork, then what the display scale makes of it (shapes, icons, cursors) at the
+// screen's scale: the window, made later, may stand on a monitor of another scale.
 void LoadGraphics() {
-    IconTipping = LoadSmallIcon(IDI_TRAY_TIPPING);
-    IconResting = LoadSmallIcon(IDI_APP);
-    CursorHand = LoadCursorA(Instance, MAKEINTRESOURCEA(IDCUR_HAND));
-    CursorLadle = LoadCursorA(Instance, MAKEINTRESOURCEA(IDCUR_LADLE));
-    CursorLadlePouring = LoadCursorA(Instance, MAKEINTRESOURCEA(IDCUR_LADLE_POURING));
-    for (int i = 0; i < FrameCount; ++i) {
-        FrameBitmaps[i] = LoadBitmapResource(IDB_FRAME_FIRST + i);
-        FrameRegions[i] = BuildFrameRegion(i, FrameBitmaps[i]);
-    }
+    for (int i = 0; i < FrameCount; ++i) FrameBitmaps[i] = LoadBitmapResource(IDB_FRAME_FIRST + i);
     StreamSheet = LoadBitmapResource(IDB_STREAM_SHEET);
     StreamMask = LoadBitmapResource(IDB_STREAM_MASK);
     MeterStrip = LoadBitmapResource(IDB_METER_STRIP);
+    ApplyDisplayScale(nullptr, WindowDpi(nullptr));
 }
 
 bool RegisterMainClass() {
@@ -76,7 +67,8 @@ void PrepareFirstPlacement() {
         break;
     }
     case PositionFreeOnTop:
-        SetWindowPos(MainWindow, HWND_TOPMOST, 0, 0, WindowSize, WindowSize, SWP_NOMOVE);
+        SetWindowPos(MainWindow, HWND_TOPMOST, 0, 0, DisplayScale.side, DisplayScale.side,
+                     SWP_NOMOVE);
         break;
     default:
         break;
@@ -109,8 +101,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!RegisterMainClass()) return 0;
     MainWindow = CreateWindowExA(WS_EX_TOOLWINDOW, WindowClassName, WindowClassName, WS_POPUP,
                                  AppSettings.WindowPos.left, AppSettings.WindowPos.top,
-                                 WindowSize, WindowSize, nullptr, nullptr, Instance, nullptr);
+                                 DisplayScale.side, DisplayScale.side, nullptr, nullptr,
+                                 Instance, nullptr);
     if (!MainWindow) return 0;
+    AdoptWindowDpi(MainWindow);
 
     CheckCpuMonitor();
     InitDrops();

@@ -3,11 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "display/scale.h"
+
 char SettingsPath[SettingsPathBytes] = {};
 
 namespace {
 
-constexpr int32_t WindowSpan = 48;
 constexpr char WinposSection[] = "Winpos";
 // The run-state section is spelled two ways by the writers; the private-profile functions
 // match section names without regard to case, so both reach the one section.
@@ -44,8 +45,10 @@ uint8_t ReadByte(const SettingsProfile& p, const char* section, const char* key,
 void Load(const SettingsProfile& p) {
     FillSettingsPath(p);
     AppSettingsRecord& s = AppSettings;
-    s.WindowPos.left = p.readInt(WinposSection, "Xpos", (p.screenWidth() - WindowSpan) / 2);
-    s.WindowPos.top = p.readInt(WinposSection, "Ypos", (p.screenHeight() - WindowSpan) / 2);
+    // A first start stands the sozu in the middle of the screen, at the scale in force.
+    const int32_t side = DisplayScale.side;
+    s.WindowPos.left = p.readInt(WinposSection, "Xpos", (p.screenWidth() - side) / 2);
+    s.WindowPos.top = p.readInt(WinposSection, "Ypos", (p.screenHeight() - side) / 2);
     s.WaterSource = ReadByte(p, RunstsSection, "win_obj", 1);
     s.Sensitivity = ReadByte(p, RunstsSection, "frn_kan", 2);
     s.PositionMode = ReadByte(p, RunstsSection, "posmode", 0);

@@ -19,4 +19,7 @@ void TrayModify();
 // the taskbar at logon, comes back the same way.
 void RestoreTrayIcon();
 void RemoveTrayIcon();
+// Sends the record again with the current pictures (reloaded for another display scale); does
+// nothing before the icon was first added.
+void RefreshTrayPicture();
 #endif

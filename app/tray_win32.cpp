@@ -85,3 +85,7 @@ void RestoreTrayIcon() {
 }
 
 void RemoveTrayIcon() { Send(NIM_DELETE); }
+
+void RefreshTrayPicture() {
+    if (TrayIconRecord.window) TrayModify();
+}

@@ -7,6 +7,7 @@
 #include "app/window_win32.h"
 #include "display/paint.h"
 #include "display/placement.h"
+#include "display/scale_win32.h"
 #include "sound/engine.h"
 
 namespace {
@@ -37,6 +38,7 @@ LRESULT OnDestroy(HWND window) {
     // The applied region belongs to the window system; only the property goes.
     if (GetPropA(window, RegionProperty)) RemovePropA(window, RegionProperty);
     RemoveTrayIcon();
+    ReleaseScaledGraphics();
     KillTimer(window, HeartbeatTimer);
     KillTimer(window, ClickTipTimer);
     KillTimer(window, WaterSoundTimer);
@@ -91,6 +93,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION: return OnEndSession(window, wParam);
     case WM_DISPLAYCHANGE: return OnScreenChanged();
     case WM_SETTINGCHANGE: return OnSettingChange(wParam);
+    case DpiChangedMessage: return OnDpiChanged(window, wParam, lParam);
+    case GetDpiScaledSizeMessage: return OnGetDpiScaledSize(wParam, lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -28,12 +28,15 @@ extern int32_t ScreenHeight;
 extern UINT TaskbarCreatedMessage;
 constexpr char TaskbarCreatedMessageName[] = "TaskbarCreated";
 
-constexpr int WindowSize = 48;
 constexpr UINT HeartbeatTimer = 1;
 constexpr UINT ClickTipTimer = 2;
 constexpr UINT WaterSoundTimer = 3;
 constexpr UINT HeartbeatMs = 128;
 constexpr char WindowClassName[] = "Tsutsuri";
 constexpr char RegionProperty[] = "region";
+// Per-monitor DPI messages (Windows 8.1 and 10 1607), which the headers give only for targets
+// newer than the program's.
+constexpr UINT DpiChangedMessage = 0x02E0;         // WM_DPICHANGED
+constexpr UINT GetDpiScaledSizeMessage = 0x02E4;   // WM_GETDPISCALEDSIZE
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

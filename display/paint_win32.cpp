@@ -2,12 +2,13 @@
 #include "display/paint.h"
 #include "display/paint_draw_win32.h"
 #include "display/paint_state.h"
+#include "display/scale_win32.h"
 
 LRESULT PaintMainWindow(HWND window) {
     PAINTSTRUCT ps;
     HDC target = BeginPaint(window, &ps);
     HDC memory = CreateCompatibleDC(target);
-    DrawPaintPlan(target, memory, PlanCurrentPaint(), ProgramBitmaps());
+    DrawScaledPaintPlan(target, memory, PlanCurrentPaint(), ProgramBitmaps());
     EndPaint(window, &ps);
     DeleteDC(memory);
     return 0;

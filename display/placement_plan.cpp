@@ -1,9 +1,11 @@
 #include "display/placement_plan.h"
 #include "app/taskbar.h"
+#include "display/scale.h"
 
 namespace {
-constexpr int32_t SozuSide = 48;
-}
+constexpr int32_t ArtworkUpperBandRows = 24;
+constexpr int32_t ArtworkDragGrip = 42;
+}  // namespace
 
 int32_t PerchFloor(uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t screenHeight) {
     if (taskbarEdge == TaskbarBottom && taskbar) return taskbar->top;
@@ -17,9 +19,16 @@ ScreenRect VisibleFrame(const ScreenRect& window, const ScreenRect* frame) {
     return within ? *frame : window;
 }
 
-ScreenPoint PerchPosition(const ScreenRect& candidate, int32_t floor) {
+ScreenPoint PerchPosition(const ScreenRect& candidate, int32_t floor, int32_t side) {
     const int32_t bottom = floor < candidate.bottom ? floor : candidate.bottom;
-    return {candidate.left - SozuSide, bottom - SozuSide};
+    return {candidate.left - side, bottom - side};
+}
+
+int32_t UpperBandRows(int32_t side) { return ScaleLength(ArtworkUpperBandRows, side); }
+
+ScreenPoint DragGrip(int32_t side) {
+    const int32_t grip = ScaleLength(ArtworkDragGrip, side);
+    return {grip, grip};
 }
 
 PerchChoice ChoosePerchCandidate(WindowHandle foreground, WindowHandle self,

@@ -14,14 +14,22 @@ int32_t PerchFloor(uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t scree
 // What the user sees of a window. From Vista on the window rectangle takes in invisible resize
 // borders (7 px on the left, right and bottom on Windows 10 and 11), and the desktop window
 // manager reports the visible frame; frame is null where it could not (Windows 95 to XP, Wine).
-// The frame counts only where it is not empty and lies within the window rectangle: this
-// program is not DPI-aware, so on a scaled display it reads window rectangles scaled to 96 DPI
-// but the frame in the screen's own pixels, and the two cannot be compared.
+// The frame counts only where it is not empty and lies within the window rectangle: a program
+// that is not DPI-aware (as this one was on systems that ignore its manifest) reads window
+// rectangles scaled to 96 DPI but the frame in the screen's own pixels, and the two cannot be
+// compared.
 ScreenRect VisibleFrame(const ScreenRect& window, const ScreenRect* frame);
 
-// The sozu's top-left corner: its right edge on the candidate's left edge, its bottom level
-// with the candidate's bottom but never below the floor. Nothing is clamped to the screen.
-ScreenPoint PerchPosition(const ScreenRect& candidate, int32_t floor);
+// The top-left corner of a sozu of side pixels: its right edge on the candidate's left edge,
+// its bottom level with the candidate's bottom but never below the floor. Nothing is clamped
+// to the screen.
+ScreenPoint PerchPosition(const ScreenRect& candidate, int32_t floor, int32_t side);
+
+// The pointer's areas on a sozu of side pixels, in window pixels: the rows of the upper band
+// (the rock's and the post's tops; a press there tips), below which a free sozu is dragged,
+// and the window point a drag holds the sozu by (on the lower rock, near the corner).
+int32_t UpperBandRows(int32_t side);
+ScreenPoint DragGrip(int32_t side);
 
 // Which window to perch beside, and what becomes of the remembered target, when the sozu
 // itself may be in front. targetAlive says whether perchTarget still names a window; below is

@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "app/taskbar.h"
 #include "app/window_win32.h"
+#include "display/scale.h"
 
 namespace {
 
@@ -105,8 +106,8 @@ void PerchBesideForeground(HWND window) {
     ScreenRect rect;
     if (candidate && candidate != window && ReadVisibleRect(candidate, rect)) {
         PerchTarget = candidate;
-        planned = PerchPosition(rect, CurrentFloor());
+        planned = PerchPosition(rect, CurrentFloor(), DisplayScale.side);
     }
-    SetWindowPos(window, HWND_TOPMOST, planned.x, planned.y, WindowSize, WindowSize,
+    SetWindowPos(window, HWND_TOPMOST, planned.x, planned.y, DisplayScale.side, DisplayScale.side,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }

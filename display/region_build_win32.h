@@ -11,3 +11,7 @@ HRGN BuildRegionFromMask(const uint8_t* mask, int width, int height, int rowStri
 // Applies a copy of FrameRegions[frame] when frame differs from AppliedFrame, then always
 // invalidates the window without erasing.
 void ApplyRegionOfFrame(HWND window, int32_t frame);
+
+// Applies a copy of FrameRegions[frame] whatever frame was applied before: the regions were
+// remade for another display scale.
+void ReapplyFrameRegion(HWND window, int32_t frame);

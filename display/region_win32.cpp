@@ -63,3 +63,8 @@ void ApplyRegionOfFrame(HWND window, int32_t frame) {
     }
     InvalidateRect(window, nullptr, FALSE);
 }
+
+void ReapplyFrameRegion(HWND window, int32_t frame) {
+    AppliedFrame = -1;   // no frame has this number, so the apply below always takes place
+    ApplyRegionOfFrame(window, frame);
+}

@@ -433,7 +433,36 @@ std::string StaticTextOf(HWND dialog) {
     return std::string();
 }
 
+constexpr int AboutFontPoints = 9;
+constexpr wchar_t AboutFontFace[] = L"ＭＳ Ｐゴシック";
+
+// Whether a control's text, in the dialog's font, fits within its client area: on a
+// scaled display a dialog laid out for 96 DPI can cut its texts off. Pictures have no text.
+bool TextFits(HWND control) {
+    if ((GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && ClassOf(control) == "Static")
+        return true;
+    wchar_t text[256] = {};
+    const int length = GetWindowTextW(control, text, 256);
+    if (length <= 0) return true;
+    // The control's font handle belongs to the program's process, and graphics handles do not
+    // cross processes: the font the about dialog's template names is made here at this DPI.
+    HDC dc = GetDC(control);
+    HFONT font = CreateFontW(-MulDiv(AboutFontPoints, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
+                             FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, AboutFontFace);
+    const HGDIOBJ original = SelectObject(dc, font);
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, text, length, &extent);
+    SelectObject(dc, original);
+    DeleteObject(font);
+    ReleaseDC(control, dc);
+    RECT client = {};
+    GetClientRect(control, &client);
+    return extent.cx <= client.right && extent.cy <= client.bottom;
+}
+
 void PrintControls(HWND dialog) {
+    int cut = 0;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const int id = GetDlgCtrlID(child);
         char key[48];
@@ -441,7 +470,9 @@ void PrintControls(HWND dialog) {
         PrintText(key, ClassOf(child));
         std::snprintf(key, sizeof key, "ctrl_%d_text", id);
         PrintText(key, TextOf(child));
+        cut += TextFits(child) ? 0 : 1;
     }
+    std::printf("texts_cut=%d\n", cut);
 }
 
 int MessageBoxCommand(const Options& o, bool pressOk) {

@@ -297,7 +297,7 @@ TEST(Commands, WindowCountsAsOnScreenWhileItsCentreIs) {
         {{100, 744, 148, 792}, true},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(CentreOnScreen(c.r, 1024, 768), c.on) << c.r.left << "," << c.r.top;
+        EXPECT_EQ(CentreOnScreen(c.r, 1024, 768, 48), c.on) << c.r.left << "," << c.r.top;
     }
 }
 

@@ -128,7 +128,8 @@ std::vector<uint8_t> Resource(const PeImage& pe, int type, const char* typeName,
 }
 
 constexpr int RtCursor = 1, RtBitmap = 2, RtMenu = 4, RtDialog = 5, RtGroupCursor = 12;
-constexpr int RtGroupIcon = 14, RtVersion = 16;
+constexpr int RtGroupIcon = 14, RtVersion = 16, RtManifest = 24;
+constexpr int ProcessManifestId = 1;
 constexpr uint32_t JapaneseLanguage = 0x411;
 constexpr uint32_t FixedFileInfoSignature = 0xFEEF04BD;
 constexpr int FrameSide = 48;
@@ -203,6 +204,45 @@ TEST_P(Executable, CarriesEveryResourceIntact) {
     uint32_t language = 0;
     Resource(pe, RtMenu, nullptr, IDR_MAINMENU, &language);
     EXPECT_EQ(language, JapaneseLanguage);
+}
+
+TEST_P(Executable, DeclaresPerMonitorDpiAwarenessAndNothingElse) {
+    const auto bytes = Resource(pe, RtManifest, nullptr, ProcessManifestId);
+    const std::string manifest(bytes.begin(), bytes.end());
+    ASSERT_FALSE(manifest.empty());
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor<"), std::string::npos);
+    EXPECT_NE(manifest.find(">true/pm<"), std::string::npos);
+    // An execution level would end the file virtualization that keeps a Program Files copy's
+    // settings; visual styles or a compatibility section would change how the system treats
+    // the program beyond its scale.
+    for (const char* absent : {"requestedExecutionLevel", "Common-Controls", "supportedOS"}) {
+        EXPECT_EQ(manifest.find(absent), std::string::npos) << absent;
+    }
+}
+
+// The linker's map: the program has one thread and throws nothing, so none of the C++
+// library's exception machinery, the unwinder or the threads library may come in (a guarded
+// static once brought all three, over 100 KB). The 32-bit program stays within its budget.
+TEST_P(Executable, LinksNoExceptionOrThreadMachinery) {
+    std::string path = GetParam().path;
+    path.replace(path.size() - 3, 3, "map");
+    std::ifstream in(path);
+    ASSERT_TRUE(in) << path;
+    std::string line, included;
+    // Only the first block names the library objects taken in; later ones list every library
+    // the linker was merely offered.
+    while (std::getline(in, line) && line.find("Discarded input sections") == std::string::npos) {
+        included += line + "\n";
+    }
+    ASSERT_NE(included.find("Archive member included"), std::string::npos) << path;
+    for (const char* object : {"cp-demangle.o", "unwind-dw2", "libwinpthread", "eh_personality.o",
+                               "guard.o"}) {
+        EXPECT_EQ(included.find(object), std::string::npos) << object;
+    }
+    if (GetParam().magic == Pe32Magic) {
+        constexpr size_t Budget = 1200000;   // the bench's target too
+        EXPECT_LE(pe.bytes.size(), Budget);
+    }
 }
 
 // The version the packages are named by is the one both programs carry.

@@ -65,7 +65,7 @@ TEST(PlacementPlan, PositionBesideCandidate) {
         {"off the top", {100, -300, 400, 20}, 748, 52, -28},
     };
     for (const auto& c : cases) {
-        const ScreenPoint p = PerchPosition(c.candidate, c.floor);
+        const ScreenPoint p = PerchPosition(c.candidate, c.floor, 48);
         EXPECT_EQ(p.x, c.x) << c.name;
         EXPECT_EQ(p.y, c.y) << c.name;
     }

@@ -11,6 +11,7 @@
 #include "display/paint.h"
 #include "display/region.h"
 #include "display/region_build_win32.h"
+#include "display/scale.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "tests/win32/gdi_objects.h"
@@ -43,7 +44,7 @@ protected:
         wc.lpszClassName = TestClass;
         RegisterClassA(&wc);
         window_ = CreateWindowExA(WS_EX_TOOLWINDOW, TestClass, TestClass, WS_POPUP, 100, 100,
-                                  WindowSize, WindowSize, nullptr, nullptr, instance, nullptr);
+                                  ArtworkSide, ArtworkSide, nullptr, nullptr, instance, nullptr);
         ASSERT_NE(window_, nullptr);
         ShowWindow(window_, SW_SHOWNOACTIVATE);
         AppSettings.WaterSource = 2;   // random, a tip on every sample: every frame comes round

@@ -1,0 +1,225 @@
+// The display scale on Windows: reading the window's DPI, and remaking the shapes, the paint's
+// buffers, the icons and the cursors for it.
+#include "display/scale_win32.h"
+#include "app/settings.h"
+#include "app/system_win32.h"
+#include "app/tray.h"
+#include "app/window_win32.h"
+#include "display/frame_masks.h"
+#include "display/placement.h"
+#include "display/region.h"
+#include "display/region_build_win32.h"
+#include "res/resource.h"
+#include "sim/sim.h"
+
+namespace {
+
+// Both from Windows 10 1607 on; older systems have one scale for every monitor, which the
+// screen's device context and the plain metrics report.
+using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
+using GetSystemMetricsForDpiCall = int(WINAPI*)(int, UINT);
+SystemCallSlot DpiForWindowSlot = {User32Library, "GetDpiForWindow", LibrarySource::AlreadyLoaded,
+                                   false, nullptr};
+SystemCallSlot MetricsForDpiSlot = {User32Library, "GetSystemMetricsForDpi",
+                                    LibrarySource::AlreadyLoaded, false, nullptr};
+
+// A scaled paint is composed at the artwork's size, then enlarged into the second buffer.
+// Both are 32-bit top-down DIB sections, so their pixels can be reached directly.
+HBITMAP ComposeBuffer = nullptr;
+uint32_t* ComposePixels = nullptr;
+HBITMAP EnlargedBuffer = nullptr;
+uint32_t* EnlargedPixels = nullptr;
+int32_t EnlargedSide = 0;
+
+int32_t ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : BaseDpi;
+}
+
+int MetricForDpi(int index, int32_t dpi) {
+    if (const auto forDpi = SystemCall<GetSystemMetricsForDpiCall>(MetricsForDpiSlot)) {
+        const int value = forDpi(index, static_cast<UINT>(dpi));
+        if (value > 0) return value;
+    }
+    return GetSystemMetrics(index);
+}
+
+HBITMAP MakeBuffer(int32_t side, uint32_t*& pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = side;
+    info.bmiHeader.biHeight = -side;   // top-down: row 0 first, as the enlargement writes it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP buffer = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    pixels = buffer ? static_cast<uint32_t*>(bits) : nullptr;
+    return buffer;
+}
+
+void DeleteBuffers() {
+    if (ComposeBuffer) DeleteObject(ComposeBuffer);
+    if (EnlargedBuffer) DeleteObject(EnlargedBuffer);
+    ComposeBuffer = EnlargedBuffer = nullptr;
+    ComposePixels = EnlargedPixels = nullptr;
+    EnlargedSide = 0;
+}
+
+// At 100 % the window is painted straight from the artwork and needs no buffers.
+void RemakeBuffers(int32_t side) {
+    DeleteBuffers();
+    if (side == ArtworkSide) return;
+    ComposeBuffer = MakeBuffer(ArtworkSide, ComposePixels);
+    EnlargedBuffer = MakeBuffer(side, EnlargedPixels);
+    if (!ComposeBuffer || !EnlargedBuffer) {
+        DeleteBuffers();   // the paint then draws at the artwork's size
+        return;
+    }
+    EnlargedSide = side;
+}
+
+// enlarged is room for one frame's mask at side (side x side bytes), or null: no shape.
+HRGN BuildEnlargedFrameRegion(int frame, int32_t side, uint8_t* enlarged) {
+    if (!enlarged) return nullptr;
+    const uint8_t* mask =
+        FrameShapeMasks + static_cast<ptrdiff_t>(frame) * FrameMaskSide * FrameMaskSide;
+    EnlargeArtwork(mask, FrameMaskSide, side, enlarged);
+    return BuildRegionFromMask(enlarged, side, side, side);
+}
+
+// The shape is scanned from each frame's mask enlarged as the paint enlarges the picture.
+void RebuildFrameRegions(int32_t side) {
+    const HANDLE heap = GetProcessHeap();
+    uint8_t* enlarged =
+        side == ArtworkSide ? nullptr : static_cast<uint8_t*>(HeapAlloc(heap, 0, side * side));
+    for (int i = 0; i < FrameCount; ++i) {
+        HRGN fresh = nullptr;
+        if (FrameBitmaps[i]) {
+            fresh = side == ArtworkSide ? BuildFrameRegion(i, FrameBitmaps[i])
+                                        : BuildEnlargedFrameRegion(i, side, enlarged);
+        }
+        if (FrameRegions[i]) DeleteObject(FrameRegions[i]);
+        FrameRegions[i] = fresh;
+    }
+    if (enlarged) HeapFree(heap, 0, enlarged);
+}
+
+HICON LoadIconSized(int id, int size) {
+    return static_cast<HICON>(
+        LoadImageA(Instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+HCURSOR LoadCursorSized(int id, int size) {
+    return static_cast<HCURSOR>(
+        LoadImageA(Instance, MAKEINTRESOURCEA(id), IMAGE_CURSOR, size, size, LR_DEFAULTCOLOR));
+}
+
+void ReplaceIcon(HICON& slot, HICON fresh) {
+    const HICON old = slot;
+    slot = fresh;
+    if (old) DestroyIcon(old);
+}
+
+// A cursor showing now is handed over to its successor before it goes.
+void ReplaceCursor(HCURSOR& slot, HCURSOR fresh) {
+    const HCURSOR old = slot;
+    slot = fresh;
+    if (!old) return;
+    if (GetCursor() == old) SetCursor(fresh);
+    DestroyCursor(old);
+}
+
+// The tray's small icon and the cursors, at the sizes the system asks for at dpi. The shell
+// keeps its own copy of a tray icon, so the old pictures can go once the new one is sent.
+void ReloadIconsAndCursors(HWND window, int32_t dpi) {
+    const int small = MetricForDpi(SM_CXSMICON, dpi);
+    const int cursor = MetricForDpi(SM_CXCURSOR, dpi);
+    const HICON oldResting = IconResting;
+    const HICON oldTipping = IconTipping;
+    IconTipping = LoadIconSized(IDI_TRAY_TIPPING, small);
+    IconResting = LoadIconSized(IDI_APP, small);
+    if (window) {
+        SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(IconResting));
+        RefreshTrayPicture();
+    }
+    if (oldResting) DestroyIcon(oldResting);
+    if (oldTipping) DestroyIcon(oldTipping);
+    ReplaceCursor(CursorHand, LoadCursorSized(IDCUR_HAND, cursor));
+    ReplaceCursor(CursorLadle, LoadCursorSized(IDCUR_LADLE, cursor));
+    ReplaceCursor(CursorLadlePouring, LoadCursorSized(IDCUR_LADLE_POURING, cursor));
+}
+
+}  // namespace
+
+int32_t WindowDpi(HWND window) {
+    if (window) {
+        if (const auto forWindow = SystemCall<GetDpiForWindowCall>(DpiForWindowSlot)) {
+            const UINT dpi = forWindow(window);
+            if (dpi > 0) return static_cast<int32_t>(dpi);
+        }
+    }
+    return ScreenDpi();
+}
+
+void ApplyDisplayScale(HWND window, int32_t dpi) {
+    SetDisplayScaleDpi(dpi);
+    const int32_t side = DisplayScale.side;
+    RebuildFrameRegions(side);
+    RemakeBuffers(side);
+    ReloadIconsAndCursors(window, DisplayScale.dpi);
+    if (window) ReapplyFrameRegion(window, FrameIndex);
+}
+
+void AdoptWindowDpi(HWND window) {
+    const int32_t dpi = WindowDpi(window);
+    if (SozuSideForDpi(dpi) == DisplayScale.side && dpi == DisplayScale.dpi) return;
+    ApplyDisplayScale(window, dpi);
+    SetWindowPos(window, nullptr, 0, 0, DisplayScale.side, DisplayScale.side,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT OnDpiChanged(HWND window, WPARAM dpis, LPARAM suggested) {
+    ApplyDisplayScale(window, LOWORD(dpis));
+    const int32_t side = DisplayScale.side;
+    const RECT* to = reinterpret_cast<const RECT*>(suggested);
+    if (FreePlacement(AppSettings.PositionMode) && to) {
+        SetWindowPos(window, nullptr, to->left, to->top, side, side, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    SetWindowPos(window, nullptr, 0, 0, side, side, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PerchBesideForeground(window);
+    return 0;
+}
+
+LRESULT OnGetDpiScaledSize(WPARAM dpi, LPARAM size) {
+    SIZE* to = reinterpret_cast<SIZE*>(size);
+    if (!to) return FALSE;
+    to->cx = to->cy = SozuSideForDpi(static_cast<int32_t>(dpi));
+    return TRUE;
+}
+
+void DrawScaledPaintPlan(HDC target, HDC memory, const PaintPlan& plan,
+                         const PaintBitmaps& bitmaps) {
+    if (!EnlargedBuffer || EnlargedSide != DisplayScale.side) {
+        DrawPaintPlan(target, memory, plan, bitmaps);
+        return;
+    }
+    HDC canvas = CreateCompatibleDC(target);
+    const HGDIOBJ original = SelectObject(canvas, ComposeBuffer);
+    DrawPaintPlan(canvas, memory, plan, bitmaps);
+    GdiFlush();   // the blits must have reached the pixels before they are read
+    EnlargeArtwork(ComposePixels, ArtworkSide, EnlargedSide, EnlargedPixels);
+    SelectObject(canvas, EnlargedBuffer);
+    BitBlt(target, 0, 0, EnlargedSide, EnlargedSide, canvas, 0, 0, SRCCOPY);
+    SelectObject(canvas, original);
+    DeleteDC(canvas);
+}
+
+void ReleaseScaledGraphics() {
+    DeleteBuffers();
+    ReplaceIcon(IconResting, nullptr);
+    ReplaceIcon(IconTipping, nullptr);
+}

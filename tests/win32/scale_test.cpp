@@ -1,0 +1,189 @@
+// The sozu at other display scales, with the program's own artwork: the enlarged paint repeats
+// the artwork's pixels exactly, the shape covers exactly the enlarged frame's pixels, and a
+// window told of a new DPI takes the new size, shape and icons.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "app/settings.h"
+#include "app/window_win32.h"
+#include "display/frame_masks.h"
+#include "display/paint.h"
+#include "display/paint_draw_win32.h"
+#include "display/paint_state.h"
+#include "display/scale_win32.h"
+#include "res/resource.h"
+#include "sim/sim.h"
+
+namespace {
+
+constexpr char TestClass[] = "TsutsuriScaleTest";
+constexpr int32_t Dpis[] = {120, 144, 192};
+
+// A top-down 32-bit picture selected into a memory context of its own.
+struct Canvas {
+    explicit Canvas(int side) : side(side) {
+        BITMAPINFO bi = {};
+        bi.bmiHeader = {sizeof bi.bmiHeader, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* p = nullptr;
+        bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+        bits = static_cast<uint32_t*>(p);
+        dc = CreateCompatibleDC(nullptr);
+        original = SelectObject(dc, bitmap);
+    }
+    ~Canvas() {
+        SelectObject(dc, original);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    uint32_t At(int x, int y) const { return bits[y * side + x] & 0xFFFFFF; }
+    int side;
+    HBITMAP bitmap;
+    uint32_t* bits;
+    HDC dc;
+    HGDIOBJ original;
+};
+
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: return PaintMainWindow(window);
+    case DpiChangedMessage: return OnDpiChanged(window, wParam, lParam);
+    case GetDpiScaledSizeMessage: return OnGetDpiScaledSize(wParam, lParam);
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+int IconSide(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP b = {};
+    GetObjectA(info.hbmMask, sizeof b, &b);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    return b.bmWidth;
+}
+
+class ScaleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Instance = GetModuleHandleA(nullptr);
+        for (int i = 0; i < FrameCount; ++i)
+            FrameBitmaps[i] = LoadBitmapA(Instance, MAKEINTRESOURCEA(IDB_FRAME_FIRST + i));
+        StreamSheet = LoadBitmapA(Instance, MAKEINTRESOURCEA(IDB_STREAM_SHEET));
+        StreamMask = LoadBitmapA(Instance, MAKEINTRESOURCEA(IDB_STREAM_MASK));
+        MeterStrip = LoadBitmapA(Instance, MAKEINTRESOURCEA(IDB_METER_STRIP));
+        ApplyDisplayScale(nullptr, BaseDpi);
+        AppSettings.DropsEffect = AppSettings.InstantMeterShown = 1;
+        AppSettings.CumulativeMeterShown = 1;
+        AppSettings.MeterTint = 2;
+        InitDrops();
+    }
+    void TearDown() override {
+        if (window_) DestroyWindow(window_);
+        UnregisterClassA(TestClass, Instance);
+        ApplyDisplayScale(nullptr, BaseDpi);
+        ReleaseScaledGraphics();
+    }
+    HWND MakeWindow() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = TestWindowProc;
+        wc.hInstance = Instance;
+        wc.lpszClassName = TestClass;
+        RegisterClassA(&wc);
+        window_ = CreateWindowExA(WS_EX_TOOLWINDOW, TestClass, TestClass, WS_POPUP, 100, 100,
+                                  ArtworkSide, ArtworkSide, nullptr, nullptr, Instance, nullptr);
+        ShowWindow(window_, SW_SHOWNOACTIVATE);
+        return window_;
+    }
+    HWND window_ = nullptr;
+};
+
+TEST_F(ScaleTest, EnlargedPaintRepeatsTheArtworkPixelForPixel) {
+    for (int32_t dpi : Dpis) {
+        ApplyDisplayScale(nullptr, dpi);
+        const int side = DisplayScale.side;
+        for (int frame : {0, 3, 8}) {
+            FrameIndex = frame;
+            StreamLevel = 90;
+            CpuUsage = 40;
+            FillLevel = 70;
+            // One plan, drawn at the artwork's size and at the scale, so both show one moment.
+            for (int i = 0; i < 12; ++i) PlanCurrentPaint();   // drops and meters under way
+            const PaintPlan plan = PlanCurrentPaint();
+            Canvas art(ArtworkSide), scaled(side);
+            HDC memory = CreateCompatibleDC(nullptr);
+            DrawPaintPlan(art.dc, memory, plan, ProgramBitmaps());
+            DrawScaledPaintPlan(scaled.dc, memory, plan, ProgramBitmaps());
+            DeleteDC(memory);
+            GdiFlush();
+            int wrong = 0;
+            for (int y = 0; y < side; ++y) {
+                for (int x = 0; x < side; ++x) {
+                    const uint32_t want = art.At(ArtworkPixel(x, side), ArtworkPixel(y, side));
+                    wrong += scaled.At(x, y) != want;
+                }
+            }
+            EXPECT_EQ(wrong, 0) << dpi << " DPI, frame " << frame;
+        }
+    }
+}
+
+TEST_F(ScaleTest, ShapeIsExactlyTheEnlargedFramesPixels) {
+    for (int32_t dpi : Dpis) {
+        ApplyDisplayScale(nullptr, dpi);
+        const int side = DisplayScale.side;
+        for (int f = 0; f < FrameCount; ++f) {
+            ASSERT_NE(FrameRegions[f], nullptr) << dpi;
+            const uint8_t* mask = FrameShapeMasks + f * FrameMaskSide * FrameMaskSide;
+            int wrong = 0;
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x) {
+                    const bool inside = mask[ArtworkPixel(y, side) * FrameMaskSide +
+                                             ArtworkPixel(x, side)] == 0;
+                    wrong += (PtInRegion(FrameRegions[f], x, y) != FALSE) != inside;
+                }
+            EXPECT_EQ(wrong, 0) << dpi << " DPI, frame " << f;
+        }
+    }
+}
+
+TEST_F(ScaleTest, NewDpiResizesTheWindowItsShapeAndIcons) {
+    AppSettings.PositionMode = PositionFree;
+    HWND window = MakeWindow();
+    ASSERT_NE(window, nullptr);
+    SIZE size = {};
+    EXPECT_TRUE(
+        SendMessageA(window, GetDpiScaledSizeMessage, 144, reinterpret_cast<LPARAM>(&size)));
+    EXPECT_EQ(size.cx, 72);
+    EXPECT_EQ(size.cy, 72);
+
+    struct Step { int32_t dpi, side; RECT suggested; } steps[] = {
+        {192, 96, {200, 150, 296, 246}},
+        {120, 60, {210, 160, 270, 220}},
+        {96, 48, {100, 100, 148, 148}},
+    };
+    for (const auto& s : steps) {
+        SendMessageA(window, DpiChangedMessage, MAKEWPARAM(s.dpi, s.dpi),
+                     reinterpret_cast<LPARAM>(&s.suggested));
+        RECT r = {};
+        GetWindowRect(window, &r);
+        EXPECT_EQ(r.left, s.suggested.left) << s.dpi;
+        EXPECT_EQ(r.top, s.suggested.top) << s.dpi;
+        EXPECT_EQ(r.right - r.left, s.side) << s.dpi;
+        EXPECT_EQ(r.bottom - r.top, s.side) << s.dpi;
+        HRGN applied = CreateRectRgn(0, 0, 0, 0);
+        ASSERT_NE(GetWindowRgn(window, applied), ERROR) << s.dpi;
+        EXPECT_TRUE(EqualRgn(applied, FrameRegions[FrameIndex])) << s.dpi;
+        DeleteObject(applied);
+        // The tray's picture is the small icon at the new scale (Windows' own metric for it
+        // where the system has one per DPI).
+        using MetricsForDpi = int(WINAPI*)(int, UINT);
+        const auto forDpi = reinterpret_cast<MetricsForDpi>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
+        const int small = forDpi ? forDpi(SM_CXSMICON, s.dpi) : GetSystemMetrics(SM_CXSMICON);
+        EXPECT_EQ(IconSide(IconResting), small) << s.dpi;
+        EXPECT_EQ(IconSide(IconTipping), small) << s.dpi;
+    }
+}
+
+}  // namespace
