@@ -11,10 +11,10 @@
 #include "display/paint.h"
 #include "display/region.h"
 #include "display/region_build_win32.h"
-#include "display/scale.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "tests/win32/gdi_objects.h"
+#include "tests/win32/test_window.h"
 
 namespace {
 
@@ -38,15 +38,8 @@ protected:
         StreamSheet = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_STREAM_SHEET));
         StreamMask = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_STREAM_MASK));
         MeterStrip = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_METER_STRIP));
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = TestWindowProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = TestClass;
-        RegisterClassA(&wc);
-        window_ = CreateWindowExA(WS_EX_TOOLWINDOW, TestClass, TestClass, WS_POPUP, 100, 100,
-                                  ArtworkSide, ArtworkSide, nullptr, nullptr, instance, nullptr);
+        window_ = MakeSozuTestWindow(TestClass, TestWindowProc);
         ASSERT_NE(window_, nullptr);
-        ShowWindow(window_, SW_SHOWNOACTIVATE);
         AppSettings.WaterSource = 2;   // random, a tip on every sample: every frame comes round
         AppSettings.Sensitivity = 0;
         AppSettings.RandomRanges[0] = 1;

@@ -12,6 +12,7 @@
 #include "display/scale_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
+#include "tests/win32/test_window.h"
 
 namespace {
 
@@ -84,17 +85,6 @@ protected:
         ApplyDisplayScale(nullptr, BaseDpi);
         ReleaseScaledGraphics();
     }
-    HWND MakeWindow() {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = TestWindowProc;
-        wc.hInstance = Instance;
-        wc.lpszClassName = TestClass;
-        RegisterClassA(&wc);
-        window_ = CreateWindowExA(WS_EX_TOOLWINDOW, TestClass, TestClass, WS_POPUP, 100, 100,
-                                  ArtworkSide, ArtworkSide, nullptr, nullptr, Instance, nullptr);
-        ShowWindow(window_, SW_SHOWNOACTIVATE);
-        return window_;
-    }
     HWND window_ = nullptr;
 };
 
@@ -149,7 +139,7 @@ TEST_F(ScaleTest, ShapeIsExactlyTheEnlargedFramesPixels) {
 
 TEST_F(ScaleTest, NewDpiResizesTheWindowItsShapeAndIcons) {
     AppSettings.PositionMode = PositionFree;
-    HWND window = MakeWindow();
+    HWND window = window_ = MakeSozuTestWindow(TestClass, TestWindowProc);
     ASSERT_NE(window, nullptr);
     SIZE size = {};
     EXPECT_TRUE(

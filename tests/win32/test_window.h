@@ -17,3 +17,18 @@ inline HWND MakeTestWindow(int left, int top, int width, int height,
     return CreateWindowExA(exStyle, ClassName, title, WS_POPUP, left, top, width, height,
                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
+
+// A shown 48x48 tool window at (100, 100), as the sozu stands, whose messages go to procedure;
+// its class className is registered here. Unregister it after destroying the window.
+inline HWND MakeSozuTestWindow(const char* className, WNDPROC procedure) {
+    constexpr int Side = 48;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, className, className, WS_POPUP, 100, 100,
+                                  Side, Side, nullptr, nullptr, wc.hInstance, nullptr);
+    if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
+    return window;
+}
