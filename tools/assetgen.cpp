@@ -123,12 +123,26 @@ int main(int argc, char** argv) {
   const std::string table = MakeMaskSource(frames);
   write(masks + "frame_masks.cpp", std::vector<uint8_t>(table.begin(), table.end()));
 
-  write(res + "about.ico", EncodeIconFile(MakeAboutIcon(sheet), false));
-  write(res + "tray_tipping.ico", EncodeIconFile(MakeTrayIcon(true), false));
-  write(res + "tray.ico", EncodeIconFile(MakeTrayIcon(false), false));
-  write(res + "ladle.cur", EncodeIconFile(MakeLadleCursor(false), true));
-  write(res + "ladle_pouring.cur", EncodeIconFile(MakeLadleCursor(true), true));
-  write(res + "hand.cur", EncodeIconFile(MakeHandCursor(), true));
+  // The sizes Windows asks for: the small icon at 96, 120, 144 and 192 DPI, the large icon
+  // and the cursors at 96, 144 and 192 DPI.
+  const int traySizes[] = {16, 20, 24, 32}, largeSizes[] = {32, 48, 64};
+  std::vector<IconImage> about, resting, tipping, ladle, pouring, hand;
+  for (int n : largeSizes) {
+    about.push_back(MakeAboutIcon(sheet, n));
+    ladle.push_back(MakeLadleCursor(false, n));
+    pouring.push_back(MakeLadleCursor(true, n));
+    hand.push_back(MakeHandCursor(n));
+  }
+  for (int n : traySizes) {
+    resting.push_back(MakeTrayIcon(false, n));
+    tipping.push_back(MakeTrayIcon(true, n));
+  }
+  write(res + "about.ico", EncodeIconFile(about, false));
+  write(res + "tray_tipping.ico", EncodeIconFile(tipping, false));
+  write(res + "tray.ico", EncodeIconFile(resting, false));
+  write(res + "ladle.cur", EncodeIconFile(ladle, true));
+  write(res + "ladle_pouring.cur", EncodeIconFile(pouring, true));
+  write(res + "hand.cur", EncodeIconFile(hand, true));
 
   for (const SoundFile& s : Sounds) write(res + s.name, EncodeWave16Mono(s.make(s.dataBytes / 2), SoundRate));
 

@@ -68,7 +68,8 @@ struct IconImage {
 
 std::vector<uint8_t> EncodeBmp8(const IndexedImage& image);
 std::vector<uint8_t> EncodeBmp24(int width, int height, const std::vector<Rgb>& pixels);
-std::vector<uint8_t> EncodeIconFile(const IconImage& image, bool cursor);
+// A multi-image .ico or .cur: one directory entry per image, in the order given.
+std::vector<uint8_t> EncodeIconFile(const std::vector<IconImage>& images, bool cursor);
 std::vector<uint8_t> EncodeWave16Mono(const std::vector<int16_t>& samples, int rate);
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
@@ -79,10 +80,12 @@ IndexedImage MakeFrame(int frame);
 IndexedImage MakeStreamSheet(const std::vector<IndexedImage>& frames);
 IndexedImage MakeStreamMask(const IndexedImage& sheet);
 IndexedImage MakeMeterStrip();
-IconImage MakeAboutIcon(const IndexedImage& sheet);
-IconImage MakeTrayIcon(bool tipping);
-IconImage MakeLadleCursor(bool pouring);
-IconImage MakeHandCursor();
+// Each icon and cursor is drawn for the size asked for, from geometry laid out for one design
+// size (the scene's 48 pixels, the tray's 16, the cursors' 32).
+IconImage MakeAboutIcon(const IndexedImage& sheet, int size);
+IconImage MakeTrayIcon(bool tipping, int size);
+IconImage MakeLadleCursor(bool pouring, int size);
+IconImage MakeHandCursor(int size);
 std::string MakeMaskSource(const std::vector<IndexedImage>& frames);
 
 // Sounds (sounds.cpp): 16-bit mono at SoundRate, each exactly its sample count.

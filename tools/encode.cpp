@@ -152,45 +152,56 @@ std::vector<uint8_t> EncodeBmp24(int width, int height, const std::vector<Rgb>& 
   return out;
 }
 
-std::vector<uint8_t> EncodeIconFile(const IconImage& image, bool cursor) {
-  const int n = image.size;
-  const int xorStride = (n * 4 + 31) / 32 * 4;
-  const int andStride = (n + 31) / 32 * 4;
-  const uint32_t bitsSize = static_cast<uint32_t>((xorStride + andStride) * n);
-  const uint32_t resSize = 40 + 16 * 4 + bitsSize;
+std::vector<uint8_t> EncodeIconFile(const std::vector<IconImage>& images, bool cursor) {
+  // The directory first, one 16-byte entry per image, then the images in the same order.
+  constexpr uint32_t HeaderBytes = 6, EntryBytes = 16, PaletteBytes = 16 * 4;
   std::vector<uint8_t> out;
   Put16(out, 0);
   Put16(out, cursor ? 2 : 1);
-  Put16(out, 1);
-  // Directory entry: for a cursor the planes/bit-count words carry the hot spot.
-  out.push_back(static_cast<uint8_t>(n));
-  out.push_back(static_cast<uint8_t>(n));
-  out.push_back(16);
-  out.push_back(0);
-  Put16(out, cursor ? static_cast<uint32_t>(image.hotX) : 1);
-  Put16(out, cursor ? static_cast<uint32_t>(image.hotY) : 4);
-  Put32(out, resSize);
-  Put32(out, 22);
-  PutInfoHeader(out, n, n * 2, 4, bitsSize, 0, 0);
-  PutPalette(out, image.palette);
-  for (int y = n - 1; y >= 0; --y) {
-    for (int x = 0; x < xorStride * 2; x += 2) {
-      auto nib = [&](int px) -> uint8_t {
-        const size_t i = static_cast<size_t>(y) * n + px;
-        return px < n && image.opaque[i] ? image.pixels[i] & 0x0F : 0;
-      };
-      out.push_back(static_cast<uint8_t>(nib(x) << 4 | nib(x + 1)));
-    }
+  Put16(out, static_cast<uint32_t>(images.size()));
+  uint32_t offset = HeaderBytes + EntryBytes * static_cast<uint32_t>(images.size());
+  for (const IconImage& image : images) {
+    const int n = image.size;
+    const int rowBytes = (n * 4 + 31) / 32 * 4 + (n + 31) / 32 * 4;  // XOR row and AND row
+    const uint32_t resSize = 40 + PaletteBytes + static_cast<uint32_t>(rowBytes * n);
+    // For a cursor the planes/bit-count words carry the hot spot.
+    out.push_back(static_cast<uint8_t>(n));
+    out.push_back(static_cast<uint8_t>(n));
+    out.push_back(16);
+    out.push_back(0);
+    Put16(out, cursor ? static_cast<uint32_t>(image.hotX) : 1);
+    Put16(out, cursor ? static_cast<uint32_t>(image.hotY) : 4);
+    Put32(out, resSize);
+    Put32(out, offset);
+    offset += resSize;
   }
-  for (int y = n - 1; y >= 0; --y) {
-    for (int byte = 0; byte < andStride; ++byte) {
-      uint8_t bits = 0;
-      for (int b = 0; b < 8; ++b) {
-        const int x = byte * 8 + b;
-        const bool transparent = x >= n || !image.opaque[static_cast<size_t>(y) * n + x];
-        if (transparent) bits |= static_cast<uint8_t>(0x80 >> b);
+  for (const IconImage& image : images) {
+    const int n = image.size;
+    // Rows of both masks are padded to 32 bits, which matters for the 20 and 24 pixel sizes.
+    const int xorStride = (n * 4 + 31) / 32 * 4;
+    const int andStride = (n + 31) / 32 * 4;
+    const uint32_t bitsSize = static_cast<uint32_t>((xorStride + andStride) * n);
+    PutInfoHeader(out, n, n * 2, 4, bitsSize, 0, 0);
+    PutPalette(out, image.palette);
+    for (int y = n - 1; y >= 0; --y) {
+      for (int x = 0; x < xorStride * 2; x += 2) {
+        auto nib = [&](int px) -> uint8_t {
+          const size_t i = static_cast<size_t>(y) * n + px;
+          return px < n && image.opaque[i] ? image.pixels[i] & 0x0F : 0;
+        };
+        out.push_back(static_cast<uint8_t>(nib(x) << 4 | nib(x + 1)));
       }
-      out.push_back(bits);
+    }
+    for (int y = n - 1; y >= 0; --y) {
+      for (int byte = 0; byte < andStride; ++byte) {
+        uint8_t bits = 0;
+        for (int b = 0; b < 8; ++b) {
+          const int x = byte * 8 + b;
+          const bool transparent = x >= n || !image.opaque[static_cast<size_t>(y) * n + x];
+          if (transparent) bits |= static_cast<uint8_t>(0x80 >> b);
+        }
+        out.push_back(bits);
+      }
     }
   }
   return out;

@@ -517,11 +517,14 @@ IndexedImage MakeMeterStrip() {
 }
 
 // ---------------------------------------------------------------- icons ----
-IconImage MakeAboutIcon(const IndexedImage& sheet) {
-  // The scene at two thirds of its size, 3x3 samples a pixel, the stream laid over it. The
+IconImage MakeAboutIcon(const IndexedImage& sheet, int size) {
+  // The scene drawn at the icon's size, 3x3 samples a pixel, the stream laid over it. The
   // tube and the water win any pixel they cover a third of, and the rock next to the tube is
-  // darkened, so that at this size the tube still stands out from the mossy rock behind it.
-  constexpr int N = 32, Sub = 3;
+  // darkened, so that at the small sizes the tube still stands out from the mossy rock.
+  constexpr int Sub = 3;
+  const int N = size;
+  const double unit = static_cast<double>(FrameSide) / N;  // scene pixels an icon pixel
+  const int shadow = N / 32;  // rows of shadow under the tube: one at 32 and 48, two at 64
   const std::vector<WaterDot> water = FrameWater(0);
   const std::vector<Rgb> pal = FramePalette();
   const TubeFrame tube = TubeAxes(0);
@@ -533,11 +536,13 @@ IconImage MakeAboutIcon(const IndexedImage& sheet) {
       int hits = 0, foreHits = 0;
       for (int sy = 0; sy < Sub; ++sy)
         for (int sx = 0; sx < Sub; ++sx) {
-          const double fx = (x + (sx + 0.5) / Sub) * 1.5, fy = (y + (sy + 0.5) / Sub) * 1.5;
+          const double fx = (x + (sx + 0.5) / Sub) * unit, fy = (y + (sy + 0.5) / Sub) * unit;
           const int idx = SceneIndex(0, water, fx, fy);
           if (!idx) continue;
           Rgb c = pal[idx];
           bool isFront = TubeShade(tube, fx, fy) != 0 || PegShade(tube, fx, fy) != 0;
+          // The stream's ripples are bands one scene pixel tall, as in the window; the
+          // sheet holds them for this frame and width, so it is sampled like the scene.
           const int wx = static_cast<int>(fx), wy = static_cast<int>(fy);
           if (wx >= StreamLeft) {
             const uint8_t s = sheet.At(4 * StreamCellW + wx - StreamLeft, wy);
@@ -562,7 +567,11 @@ IconImage MakeAboutIcon(const IndexedImage& sheet) {
   for (int y = 0; y < N; ++y)  // a shadow under the tube, a darker rim over it
     for (int x = 0; x < N; ++x) {
       if (front[y * N + x] || !opaque[y * N + x]) continue;
-      const bool below = y > 0 && front[(y - 1) * N + x], above = y + 1 < N && front[(y + 1) * N + x];
+      bool below = false, above = false;
+      for (int d = 1; d <= shadow; ++d) {
+        below = below || (y >= d && front[(y - d) * N + x]);
+        above = above || (y + d < N && front[(y + d) * N + x]);
+      }
       const double k = below ? 0.5 : (above ? 0.7 : 1.0);
       Sample& p = px[y * N + x];
       p = Sample{p.r * k, p.g * k, p.b * k};
@@ -570,9 +579,14 @@ IconImage MakeAboutIcon(const IndexedImage& sheet) {
   return Quantise(N, px, opaque, FitPalette16(px, opaque));
 }
 
-IconImage MakeTrayIcon(bool tipping) {
+IconImage MakeTrayIcon(bool tipping, int size) {
   // A diagonal tube on a dark rounded square: blue at rest, red while tipping (mouth down).
-  constexpr int N = 16, Sub = 4;
+  // The geometry is laid out on the 16 pixel design and every size samples it on its own
+  // pixel grid, so the larger sizes get sharper edges rather than bigger pixels.
+  constexpr double Design = 16.0, CornerRadius = 2.0;
+  constexpr int Sub = 4;
+  const int N = size;
+  const double unit = Design / N;  // design units a pixel
   const Rgb groundTop = tipping ? Rgb{120, 24, 20} : Rgb{28, 52, 120};
   const Rgb groundLow = tipping ? Rgb{58, 8, 8} : Rgb{10, 20, 60};  // mixed half and half
   const double a = (tipping ? 32.0 : -32.0) * Pi / 180.0;
@@ -581,13 +595,15 @@ IconImage MakeTrayIcon(bool tipping) {
   std::vector<uint8_t> opaque(N * N, 0);
   for (int y = 0; y < N; ++y)
     for (int x = 0; x < N; ++x) {
-      const bool corner = (x == 0 || x == N - 1) && (y == 0 || y == N - 1);
-      if (corner) continue;
+      // The rounded corners: a pixel whose centre lies outside the corner's arc stays clear.
+      const double ox = Clamp((x + 0.5) * unit, CornerRadius, Design - CornerRadius) - (x + 0.5) * unit;
+      const double oy = Clamp((y + 0.5) * unit, CornerRadius, Design - CornerRadius) - (y + 0.5) * unit;
+      if (ox * ox + oy * oy > CornerRadius * CornerRadius) continue;
       opaque[y * N + x] = 1;
       Sample sum{0, 0, 0};
       for (int sy = 0; sy < Sub; ++sy)
         for (int sx = 0; sx < Sub; ++sx) {
-          const double fx = x + (sx + 0.5) / Sub, fy = y + (sy + 0.5) / Sub;
+          const double fx = (x + (sx + 0.5) / Sub) * unit, fy = (y + (sy + 0.5) / Sub) * unit;
           Rgb c = Mix(groundTop, groundLow, 0.5);
           // Water: the stream falling into the mouth at rest, the spill under it while tipping.
           const bool stream = tipping ? (fx >= 12.8 && fx < 13.8 && fy >= 12.5 && fy < 15.0) ||
@@ -618,9 +634,14 @@ IconImage MakeTrayIcon(bool tipping) {
 // ---------------------------------------------------------------- cursors ----
 namespace {
 
-// Cursors are drawn hard-edged and then given a black outline, like the system's own.
-IconImage OutlinedCursor(const std::vector<int>& colour, const std::vector<Rgb>& palette, int hotX, int hotY) {
-  constexpr int N = 32;
+constexpr int CursorDesign = 32;  // the cursors' geometry is laid out on 32 pixels
+
+// Cursors are drawn hard-edged and then given a black outline, like the system's own; the
+// outline is one pixel up to 48 and two from 64, so it keeps its weight against the drawing.
+// The hot spot is given on the 32 pixel design and scaled to the size.
+IconImage OutlinedCursor(int size, const std::vector<int>& colour, const std::vector<Rgb>& palette, int hotX,
+                         int hotY) {
+  const int N = size, outline = size / CursorDesign;
   IconImage icon;
   icon.size = N;
   icon.palette = palette;
@@ -635,14 +656,16 @@ IconImage OutlinedCursor(const std::vector<int>& colour, const std::vector<Rgb>&
         continue;
       }
       bool edge = c < 0;  // negative: drawn as black on purpose
-      for (int k = 0; k < 4 && !edge; ++k) {
-        const int nx = x + (k == 0) - (k == 1), ny = y + (k == 2) - (k == 3);
-        if (nx >= 0 && ny >= 0 && nx < N && ny < N && colour[ny * N + nx] > 0) edge = true;
-      }
+      for (int ny = y - outline; ny <= y + outline && !edge; ++ny)
+        for (int nx = x - outline; nx <= x + outline && !edge; ++nx) {
+          const int d2 = (nx - x) * (nx - x) + (ny - y) * (ny - y);
+          if (d2 == 0 || d2 > outline * outline) continue;
+          if (nx >= 0 && ny >= 0 && nx < N && ny < N && colour[ny * N + nx] > 0) edge = true;
+        }
       if (edge) icon.opaque[y * N + x] = 1;  // black (entry 0) outline
     }
-  icon.hotX = hotX;
-  icon.hotY = hotY;
+  icon.hotX = hotX * N / CursorDesign;
+  icon.hotY = hotY * N / CursorDesign;
   return icon;
 }
 
@@ -655,17 +678,21 @@ const std::vector<Rgb> CursorPalette = {
 
 }  // namespace
 
-IconImage MakeLadleCursor(bool pouring) {
+IconImage MakeLadleCursor(bool pouring, int size) {
   // A bamboo ladle: a cup with the open side up and a long handle off its right side. In local
   // coordinates the lip, where the hot spot sits, is the origin.
-  constexpr int N = 32;
+  const int N = size;
+  const double unit = static_cast<double>(CursorDesign) / N;
   const double phi = pouring ? 55.0 * Pi / 180.0 : 0.0;
   const double c = Cos(phi), s = Sin(phi);
   const double ox = pouring ? 4.5 : 1.0, oy = pouring ? 26.5 : 10.5;
+  // Water leaving the lip: design pixels, each filled whole.
+  const int fall[][2] = {{3, 27}, {4, 27}, {3, 28}, {3, 29}, {4, 30}, {3, 31}};
   std::vector<int> colour(N * N, 0);
   for (int y = 0; y < N; ++y)
     for (int x = 0; x < N; ++x) {
-      const double wx = x + 0.5 - ox, wy = y + 0.5 - oy;
+      const double px = (x + 0.5) * unit, py = (y + 0.5) * unit;
+      const double wx = px - ox, wy = py - oy;
       // Undo the tilt: screen = rotate(local) with the cup's top turning to the left.
       const double lx = wx * c - wy * s, ly = wx * s + wy * c;
       int col = 0;
@@ -680,18 +707,18 @@ IconImage MakeLadleCursor(bool pouring) {
         col = (ly < 3.0 + (lx - 9.5) * -0.05) ? 2 : 4;             // the handle
         if (lx > 20 && lx < 21) col = 5;
       }
+      if (pouring)
+        for (const auto& p : fall)
+          if (px >= p[0] && px < p[0] + 1 && py >= p[1] && py < p[1] + 1) col = 6;
       colour[y * N + x] = col;
     }
-  if (pouring) {  // water leaving the lip
-    const int fall[][2] = {{3, 27}, {4, 27}, {3, 28}, {3, 29}, {4, 30}, {3, 31}};
-    for (const auto& p : fall) colour[p[1] * N + p[0]] = 6;
-  }
-  return OutlinedCursor(colour, CursorPalette, pouring ? 4 : 0, pouring ? 26 : 10);
+  return OutlinedCursor(N, colour, CursorPalette, pouring ? 4 : 0, pouring ? 26 : 10);
 }
 
-IconImage MakeHandCursor() {
+IconImage MakeHandCursor(int size) {
   // An open right hand, palm towards the viewer, fingers up and the thumb out to the left.
-  constexpr int N = 32;
+  const int N = size;
+  const double unit = static_cast<double>(CursorDesign) / N;
   struct Capsule {
     double x0, y0, x1, y1, r;
   };
@@ -705,7 +732,7 @@ IconImage MakeHandCursor() {
   std::vector<int> colour(N * N, 0);
   for (int y = 0; y < N; ++y)
     for (int x = 0; x < N; ++x) {
-      const double px = x + 0.5, py = y + 0.5;
+      const double px = (x + 0.5) * unit, py = (y + 0.5) * unit;
       int col = 0;
       if (px >= 9.0 && px < 23.5 && py >= 17.0 && py < 27.0) col = 8;  // the palm
       if (px >= 10.0 && px < 22.0 && py >= 27.0 && py < 31.0) col = 9;  // the wrist
@@ -716,14 +743,13 @@ IconImage MakeHandCursor() {
         if (dx * dx + dy * dy <= k.r * k.r) col = 8;
       }
       if (col == 8 && px > 21.0 && py > 17) col = 9;  // the shaded side of the palm
+      // The slits between the fingers stay open, so the outline runs down between them.
+      for (double slit : {12.0, 16.0, 20.0})
+        if (py >= 5 && py < 17 && px >= slit && px < slit + 1) col = 0;
+      if (py >= 21 && py < 22 && px >= 12 && px < 19) col = 10;  // a palm line
       colour[y * N + x] = col;
     }
-  // The slits between the fingers stay open, so the outline runs down between them.
-  for (int y = 5; y < 17; ++y)
-    for (int x : {12, 16, 20}) colour[y * N + x] = colour[y * N + x] > 0 ? 0 : colour[y * N + x];
-  // Palm lines.
-  for (int x = 12; x < 19; ++x) colour[21 * N + x] = 10;
-  return OutlinedCursor(colour, CursorPalette, 8, 20);
+  return OutlinedCursor(N, colour, CursorPalette, 8, 20);
 }
 
 // ---------------------------------------------------------------- mask table ----

@@ -246,37 +246,114 @@ TEST(Assets, StreamPhasesDiffer) {
     }
 }
 
+// Each icon and cursor file carries one 16-colour image for each size Windows asks for at
+// the common DPIs, each drawn for its size; cursors keep their hot spot on the drawing.
 struct IconCase {
   const char* name;
-  int type, size, hotX, hotY;  // type 1 icon, 2 cursor
+  int type;  // 1 icon, 2 cursor
+  int count, sizes[4], hot[4][2];
 };
 const IconCase IconCases[] = {
-    {"about.ico", 1, 32, 0, 0},  {"tray_tipping.ico", 1, 16, 0, 0},  {"tray.ico", 1, 16, 0, 0},
-    {"ladle.cur", 2, 32, 0, 10}, {"ladle_pouring.cur", 2, 32, 4, 26}, {"hand.cur", 2, 32, 8, 20},
+    {"about.ico", 1, 3, {32, 48, 64}, {}},
+    {"tray_tipping.ico", 1, 4, {16, 20, 24, 32}, {}},
+    {"tray.ico", 1, 4, {16, 20, 24, 32}, {}},
+    {"ladle.cur", 2, 3, {32, 48, 64}, {{0, 10}, {0, 15}, {0, 20}}},
+    {"ladle_pouring.cur", 2, 3, {32, 48, 64}, {{4, 26}, {6, 39}, {8, 52}}},
+    {"hand.cur", 2, 3, {32, 48, 64}, {{8, 20}, {12, 30}, {16, 40}}},
 };
 
-TEST(Assets, IconsAndCursorsHoldOneSixteenColourImage) {
+struct IconPicture {
+  int size = 0, hotX = 0, hotY = 0;
+  std::vector<Rgb> palette;
+  std::vector<uint8_t> index, opaque;  // top row first
+};
+
+// Reads the directory and every image, checking the layout the resource compiler relies on:
+// entries and images in the same order, packed one after another, rows padded to 32 bits.
+std::vector<IconPicture> LoadIcons(const std::vector<uint8_t>& b, int type) {
+  std::vector<IconPicture> images;
+  if (b.size() < 6 || U16(b, 0) != 0 || U16(b, 2) != static_cast<uint32_t>(type)) return images;
+  const size_t count = U16(b, 4);
+  size_t next = 6 + 16 * count;
+  for (size_t i = 0; i < count; ++i) {
+    const size_t e = 6 + 16 * i;
+    IconPicture p;
+    p.size = b[e];
+    p.hotX = static_cast<int>(U16(b, e + 4));
+    p.hotY = static_cast<int>(U16(b, e + 6));
+    const uint32_t bytes = U32(b, e + 8), at = U32(b, e + 12);
+    const uint32_t n = static_cast<uint32_t>(p.size);
+    const uint32_t xorStride = (n * 4 + 31) / 32 * 4, andStride = (n + 31) / 32 * 4;
+    EXPECT_EQ(b[e + 1], p.size);
+    EXPECT_EQ(b[e + 2], 16);
+    if (at != next || bytes != 40 + 64 + (xorStride + andStride) * n || at + bytes > b.size()) return {};
+    next = at + bytes;
+    EXPECT_EQ(U32(b, at + 4), n);
+    EXPECT_EQ(U32(b, at + 8), 2 * n);
+    EXPECT_EQ(U16(b, at + 14), 4u);
+    for (size_t c = at + 40; c < at + 104; c += 4) p.palette.push_back(Rgb{b[c + 2], b[c + 1], b[c]});
+    const size_t xorAt = at + 104, andAt = xorAt + xorStride * n;
+    for (uint32_t y = 0; y < n; ++y)
+      for (uint32_t x = 0; x < n; ++x) {
+        const uint8_t pair = b[xorAt + (n - 1 - y) * xorStride + x / 2];
+        p.index.push_back(x % 2 ? pair & 0x0F : pair >> 4);
+        p.opaque.push_back((b[andAt + (n - 1 - y) * andStride + x / 8] & (0x80 >> (x % 8))) == 0);
+      }
+    images.push_back(p);
+  }
+  EXPECT_EQ(next, b.size());
+  return images;
+}
+
+TEST(Assets, IconsAndCursorsCarryEverySizeInAscendingOrder) {
   for (const IconCase& c : IconCases) {
     SCOPED_TRACE(c.name);
-    const std::vector<uint8_t> b = ReadRes(c.name);
-    ASSERT_GE(b.size(), 22u + 40u);
-    EXPECT_EQ(U16(b, 0), 0u);
-    EXPECT_EQ(U16(b, 2), static_cast<uint32_t>(c.type));
-    EXPECT_EQ(U16(b, 4), 1u);
-    EXPECT_EQ(b[6], c.size);
-    EXPECT_EQ(b[7], c.size);
-    EXPECT_EQ(b[8], 16);
-    if (c.type == 2) {
-      EXPECT_EQ(U16(b, 10), static_cast<uint32_t>(c.hotX));
-      EXPECT_EQ(U16(b, 12), static_cast<uint32_t>(c.hotY));
+    const std::vector<IconPicture> images = LoadIcons(ReadRes(c.name), c.type);
+    ASSERT_EQ(static_cast<int>(images.size()), c.count);
+    for (int i = 0; i < c.count; ++i) {
+      EXPECT_EQ(images[i].size, c.sizes[i]);
+      if (c.type == 2) {
+        EXPECT_EQ(images[i].hotX, c.hot[i][0]) << c.sizes[i];
+        EXPECT_EQ(images[i].hotY, c.hot[i][1]) << c.sizes[i];
+      }
     }
-    const uint32_t size = U32(b, 14), offset = U32(b, 18);
-    ASSERT_EQ(offset + size, b.size());
-    EXPECT_EQ(U32(b, offset + 4), static_cast<uint32_t>(c.size));
-    EXPECT_EQ(U32(b, offset + 8), static_cast<uint32_t>(c.size * 2));
-    EXPECT_EQ(U16(b, offset + 14), 4u);
-    const uint32_t xorBytes = (c.size * 4 + 31) / 32 * 4 * c.size, andBytes = (c.size + 31) / 32 * 4 * c.size;
-    EXPECT_EQ(size, 40 + 64 + xorBytes + andBytes);
+  }
+}
+
+// Where the AND mask lets the screen through, the XOR image must be black or it inverts the
+// screen there; and every size shows the same picture: about as much of the square covered,
+// in about the same colours.
+TEST(Assets, EverySizeShowsTheSamePicture) {
+  for (const IconCase& c : IconCases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<IconPicture> images = LoadIcons(ReadRes(c.name), c.type);
+    ASSERT_EQ(static_cast<int>(images.size()), c.count);
+    double firstCover = 0, firstMean[3] = {};
+    for (const IconPicture& p : images) {
+      EXPECT_TRUE(p.palette[0].Black()) << p.size;
+      int covered = 0, coloured = 0;
+      double mean[3] = {};
+      for (size_t i = 0; i < p.index.size(); ++i) {
+        if (!p.opaque[i]) {
+          ASSERT_EQ(p.index[i], 0) << p.size << " pixel " << i;
+          continue;
+        }
+        ++covered;
+        const Rgb k = p.palette[p.index[i]];
+        if (k.Black()) continue;  // a cursor's outline keeps one or two pixels at every size
+        ++coloured;
+        mean[0] += k.r, mean[1] += k.g, mean[2] += k.b;
+      }
+      ASSERT_GT(coloured, 0) << p.size;
+      const double cover = static_cast<double>(covered) / p.index.size();
+      if (&p == &images[0]) {
+        firstCover = cover;
+        for (int k = 0; k < 3; ++k) firstMean[k] = mean[k] / coloured;
+      }
+      EXPECT_NEAR(cover, firstCover, 0.05) << p.size;
+      for (int k = 0; k < 3; ++k)
+        EXPECT_NEAR(mean[k] / coloured, firstMean[k], 16.0) << p.size << " channel " << k;
+    }
   }
 }
 
@@ -295,18 +372,15 @@ TEST(Assets, CursorHotSpotsTouchTheDrawing) {
   for (const IconCase& c : IconCases) {
     if (c.type != 2) continue;
     SCOPED_TRACE(c.name);
-    const std::vector<uint8_t> b = ReadRes(c.name);
-    ASSERT_GT(b.size(), 22u);
-    const size_t andBits = U32(b, 18) + 40 + 64 + 16 * 32;  // after header, palette, XOR rows
-    ASSERT_EQ(andBits + 4 * 32, b.size());
-    auto opaque = [&](int x, int y) {
-      if (x < 0 || y < 0 || x >= 32 || y >= 32) return false;
-      return (b[andBits + (31 - y) * 4 + x / 8] & (0x80 >> (x % 8))) == 0;
-    };
-    bool near = false;
-    for (int dy = -1; dy <= 1; ++dy)
-      for (int dx = -1; dx <= 1; ++dx) near = near || opaque(c.hotX + dx, c.hotY + dy);
-    EXPECT_TRUE(near);
+    for (const IconPicture& p : LoadIcons(ReadRes(c.name), c.type)) {
+      auto opaque = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < p.size && y < p.size && p.opaque[y * p.size + x];
+      };
+      bool near = false;
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) near = near || opaque(p.hotX + dx, p.hotY + dy);
+      EXPECT_TRUE(near) << p.size;
+    }
   }
 }
 
