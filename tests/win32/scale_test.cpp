@@ -149,6 +149,7 @@ TEST_F(ScaleTest, NewDpiResizesTheWindowItsShapeAndIcons) {
 
     struct Step { int32_t dpi, side; RECT suggested; } steps[] = {
         {192, 96, {200, 150, 296, 246}},
+        {144, 72, {220, 170, 292, 242}},
         {120, 60, {210, 160, 270, 220}},
         {96, 48, {100, 100, 148, 148}},
     };
@@ -172,6 +173,7 @@ TEST_F(ScaleTest, NewDpiResizesTheWindowItsShapeAndIcons) {
             GetProcAddress(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
         const int small = forDpi ? forDpi(SM_CXSMICON, s.dpi) : GetSystemMetrics(SM_CXSMICON);
         EXPECT_EQ(IconSide(IconResting), small) << s.dpi;
+        if (forDpi && s.dpi == 144) EXPECT_EQ(IconSide(IconResting), 24);   // the 24 px picture
         EXPECT_EQ(IconSide(IconTipping), small) << s.dpi;
     }
 }
