@@ -47,3 +47,11 @@ extern LibraryLoader MultimediaLoader;
 int32_t AcquireMultimedia();
 // Users after the call; unloads the library when the last user lets go.
 int32_t ReleaseMultimedia();
+
+#if defined(_WIN32)
+// winmm's millisecond clock; the kernel's tick count where there is no winmm.
+uint32_t MillisecondClock();
+// Starts playing a whole WAVE file image from memory, asynchronously: 1, or 0 when there is no
+// player or it refused. The image must stay in place while it plays.
+int32_t PlayWaveImage(const void* image);
+#endif
