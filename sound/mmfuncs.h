@@ -34,8 +34,8 @@ struct MultimediaTable {
 };
 extern MultimediaTable MultimediaFunctions;
 
-// How the table reaches a library; the executable uses LoadLibraryA, GetProcAddress and
-// FreeLibrary, host tests a fake.
+// How the table reaches a library; the executable loads it from the system folder by full path
+// and uses GetProcAddress and FreeLibrary, host tests a fake.
 struct LibraryLoader {
     void* (*load)(const char* name);
     void* (*lookup)(void* module, const char* name);
