@@ -1,7 +1,6 @@
 // The popup menu, its commands, and ApplySettings carried out on the menu, the settings file
 // and the sound subsystem.
 #include <windows.h>
-#include <mmsystem.h>
 #include "app/about.h"
 #include "app/commands.h"
 #include "app/commands_port.h"
@@ -13,6 +12,7 @@
 #include "sim/sim.h"
 #include "sound/effects.h"
 #include "sound/engine.h"
+#include "sound/mmfuncs.h"
 
 namespace {
 
@@ -99,7 +99,7 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     }
     if (!ChangeSettingForCommand(id)) return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
     switch (id) {
-    case IDM_SOURCE_RANDOM: SeedRandom(timeGetTime()); break;   // also when random was on
+    case IDM_SOURCE_RANDOM: SeedRandom(MillisecondClock()); break;   // also when random was on
     case IDM_POS_FREE: BringBackToScreen(window, HWND_NOTOPMOST); break;
     case IDM_POS_FREE_TOPMOST: BringBackToScreen(window, HWND_TOPMOST); break;
     default: break;

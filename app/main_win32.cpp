@@ -1,9 +1,9 @@
 // The entry point: one copy at a time, resources, the window, the message loop.
 #include <windows.h>
-#include <mmsystem.h>
 #include "app/commands.h"
 #include "app/hooks.h"
 #include "app/settings.h"
+#include "app/system_win32.h"
 #include "app/text_win32.h"
 #include "app/tray.h"
 #include "app/window_win32.h"
@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "sound/effects.h"
+#include "sound/mmfuncs.h"
 
 namespace {
 
@@ -23,6 +24,27 @@ constexpr char AlreadyRunningText[] =
     "既に 『Tsutsuri』 が起動しています、\r\n『Tsutsuri』 は同時に一つだけ起動できます。";
 constexpr char Caption[] = "Tsutsuri";
 constexpr int MenuMissingExitCode = -3;
+
+// The library search narrowed to the system folder, for every load from here on, the system's
+// own libraries' loads on the program's behalf among them: without it Windows looks in the
+// program's folder and the current folder first. Each call is there only on newer systems
+// (SetDefaultDllDirectories: 8, and 7 with KB2533623; SetDllDirectoryA: XP SP1), so each is
+// looked up; where neither is, every library the program loads itself still comes by full path.
+constexpr DWORD SearchSystemFolderOnly = 0x00000800;   // LOAD_LIBRARY_SEARCH_SYSTEM32
+constexpr char NoExtraFolder[] = "";                    // takes the current folder out
+using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
+using SetDllDirectoryCall = BOOL(WINAPI*)(LPCSTR);
+SystemCallSlot DefaultDllDirectoriesSlot = {Kernel32Library, "SetDefaultDllDirectories",
+                                            LibrarySource::AlreadyLoaded, false, nullptr};
+SystemCallSlot DllDirectorySlot = {Kernel32Library, "SetDllDirectoryA",
+                                   LibrarySource::AlreadyLoaded, false, nullptr};
+
+void NarrowLibrarySearch() {
+    const auto setDefault = SystemCall<SetDefaultDllDirectoriesCall>(DefaultDllDirectoriesSlot);
+    if (setDefault) setDefault(SearchSystemFolderOnly);
+    const auto setDirectory = SystemCall<SetDllDirectoryCall>(DllDirectorySlot);
+    if (setDirectory) setDirectory(NoExtraFolder);
+}
 
 HBITMAP LoadBitmapResource(int id) { return LoadBitmapA(Instance, MAKEINTRESOURCEA(id)); }
 
@@ -78,6 +100,7 @@ void PrepareFirstPlacement() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    NarrowLibrarySearch();
     ConnectPlatform();
     Instance = instance;
     // The family decides how texts reach the system, the already-running notice's among them.
@@ -93,7 +116,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     PopupMenu = GetSubMenu(MainMenu, 0);
     LoadGraphics();
     SettingsFileIo(SettingsLoad);
-    SeedRandom(timeGetTime());
+    SeedRandom(MillisecondClock());
 
     // Explorer broadcasts this message whenever it (re)starts its taskbar; the number is the
     // session's own, so it is asked for before the window that will hear it exists.

@@ -2,6 +2,7 @@
 #include "display/placement.h"
 #include "display/placement_plan.h"
 #include "app/settings.h"
+#include "app/system_win32.h"
 #include "app/taskbar.h"
 #include "app/window_win32.h"
 #include "display/scale.h"
@@ -16,18 +17,11 @@ constexpr char DwmAttributeFunctionName[] = "DwmGetWindowAttribute";
 constexpr DWORD DwmExtendedFrameBounds = 9;   // DWMWA_EXTENDED_FRAME_BOUNDS: a RECT
 constexpr DWORD DwmCloaked = 14;              // DWMWA_CLOAKED: a DWORD, non-zero when cloaked
 
-bool DwmLookedUp = false;
-DwmGetWindowAttributeFunction DwmGetAttribute = nullptr;
+SystemCallSlot DwmAttributeSlot = {DwmLibrary, DwmAttributeFunctionName,
+                                   LibrarySource::SystemFolder, false, nullptr};
 
 DwmGetWindowAttributeFunction DwmAttributeQuery() {
-    if (!DwmLookedUp) {
-        DwmLookedUp = true;
-        if (HMODULE library = LoadLibraryA(DwmLibrary)) {
-            DwmGetAttribute = reinterpret_cast<DwmGetWindowAttributeFunction>(
-                reinterpret_cast<void*>(GetProcAddress(library, DwmAttributeFunctionName)));
-        }
-    }
-    return DwmGetAttribute;
+    return SystemCall<DwmGetWindowAttributeFunction>(DwmAttributeSlot);
 }
 
 bool ReadRect(HWND window, ScreenRect& out) {

@@ -1,9 +1,9 @@
 // The simple player and the water-sound timer: the Win32 side of the sound effects.
 #include <windows.h>
-#include <mmsystem.h>
 
 #include "app/settings.h"
 #include "sound/effects.h"
+#include "sound/mmfuncs.h"
 
 BOOL PlayWaveResource(int resourceId) {
     HMODULE module = GetModuleHandleA(nullptr);
@@ -15,7 +15,7 @@ BOOL PlayWaveResource(int resourceId) {
     if (image == nullptr) return 0;
     // The resource image lives as long as the process, so the player may read it in place after
     // this call returns; nothing is copied or freed.
-    return sndPlaySoundA(static_cast<LPCSTR>(image), SND_ASYNC | SND_MEMORY);
+    return PlayWaveImage(image);
 }
 
 int PlaySimpleSound(int resourceId) { return PlayWaveResource(resourceId); }

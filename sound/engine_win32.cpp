@@ -1,5 +1,6 @@
-// The engine's device bound to DirectSound: "dsound.dll" loaded at run time, its two exported
-// functions looked up by name, and the COM interfaces called through <dsound.h>.
+// The engine's device bound to DirectSound: "dsound.dll" loaded at run time from the system
+// folder, its two exported functions looked up by name, and the COM interfaces called through
+// <dsound.h>.
 #include <windows.h>
 #include <mmsystem.h>
 #include <dsound.h>
@@ -7,6 +8,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "app/system_win32.h"
 #include "sound/engine_device.h"
 #include "sound/mmfuncs.h"
 
@@ -26,7 +28,10 @@ IDirectSoundBuffer* Buffer(SoundBufferHandle* buffer) {
     return reinterpret_cast<IDirectSoundBuffer*>(buffer);
 }
 
-void* LoadLibraryByName(const char* name) { return reinterpret_cast<void*>(LoadLibraryA(name)); }
+// From the system folder by full path: a dsound.dll beside the program must not be taken.
+void* LoadFromSystemFolder(const char* name) {
+    return reinterpret_cast<void*>(LoadSystemLibrary(name));
+}
 void* Lookup(void* module, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
 }
@@ -147,8 +152,8 @@ int ParseResource(const char* name, WaveInfo* info) {
 }  // namespace
 
 SoundDeviceApi SoundDevice = {
-    LoadLibraryByName, Lookup, Unload, Enumerate, CreateDevice, SetCooperativeLevel, CreateBuffer,
-    ReleaseDevice, Restore, Lock, Unlock, Play, Stop, GetCurrentPosition, SetCurrentPosition,
-    GetVolume, SetVolume, GetPan, SetPan, GetFrequency, SetFrequency, GetFormat, SetFormat,
-    Release, HasWaveResource, ParseResource,
+    LoadFromSystemFolder, Lookup, Unload, Enumerate, CreateDevice, SetCooperativeLevel,
+    CreateBuffer, ReleaseDevice, Restore, Lock, Unlock, Play, Stop, GetCurrentPosition,
+    SetCurrentPosition, GetVolume, SetVolume, GetPan, SetPan, GetFrequency, SetFrequency,
+    GetFormat, SetFormat, Release, HasWaveResource, ParseResource,
 };

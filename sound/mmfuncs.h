@@ -34,8 +34,8 @@ struct MultimediaTable {
 };
 extern MultimediaTable MultimediaFunctions;
 
-// How the table reaches a library; the executable uses LoadLibraryA, GetProcAddress and
-// FreeLibrary, host tests a fake.
+// How the table reaches a library; the executable loads it from the system folder by full path
+// and uses GetProcAddress and FreeLibrary, host tests a fake.
 struct LibraryLoader {
     void* (*load)(const char* name);
     void* (*lookup)(void* module, const char* name);
@@ -47,3 +47,11 @@ extern LibraryLoader MultimediaLoader;
 int32_t AcquireMultimedia();
 // Users after the call; unloads the library when the last user lets go.
 int32_t ReleaseMultimedia();
+
+#if defined(_WIN32)
+// winmm's millisecond clock; the kernel's tick count where there is no winmm.
+uint32_t MillisecondClock();
+// Starts playing a whole WAVE file image from memory, asynchronously: 1, or 0 when there is no
+// player or it refused. The image must stay in place while it plays.
+int32_t PlayWaveImage(const void* image);
+#endif

@@ -1,8 +1,9 @@
-// The multimedia library reached through the kernel's own loader. Constant-initialised, so it
-// is in place before any constructor of the program runs.
+// The multimedia library reached through the kernel's own loader, always from the system folder.
+// Constant-initialised, so it is in place before any constructor of the program runs.
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "app/system_win32.h"
 #include "sound/mmfuncs.h"
 
 // The portable table's types stand for winmm's own, on 32-bit and 64-bit Windows alike: the
@@ -14,7 +15,9 @@ static_assert(sizeof(uintptr_t) == sizeof(DWORD_PTR) && sizeof(uint32_t) == size
 
 namespace {
 
-void* LoadByName(const char* name) { return reinterpret_cast<void*>(LoadLibraryA(name)); }
+void* LoadFromSystemFolder(const char* name) {
+    return reinterpret_cast<void*>(LoadSystemLibrary(name));
+}
 
 void* LookUp(void* module, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
@@ -22,6 +25,30 @@ void* LookUp(void* module, const char* name) {
 
 void Unload(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
 
+// The clock and the simple player are looked up, not imported: an import is resolved before any
+// of the program's code runs, by the loader's search, which takes a winmm.dll from the
+// program's own folder first. These two keep the library loaded from their first use on, so
+// that a sound being played from memory outlives the engine's release of the timer table.
+constexpr char MultimediaLibrary[] = "winmm.dll";
+using ClockCall = DWORD(WINAPI*)();
+using PlayerCall = BOOL(WINAPI*)(LPCSTR, UINT);
+SystemCallSlot ClockSlot = {MultimediaLibrary, "timeGetTime", LibrarySource::SystemFolder, false,
+                            nullptr};
+SystemCallSlot PlayerSlot = {MultimediaLibrary, "sndPlaySoundA", LibrarySource::SystemFolder,
+                             false, nullptr};
+
 }  // namespace
 
-LibraryLoader MultimediaLoader = {LoadByName, LookUp, Unload};
+LibraryLoader MultimediaLoader = {LoadFromSystemFolder, LookUp, Unload};
+
+uint32_t MillisecondClock() {
+    // Without winmm, the kernel's tick count: the same milliseconds since start-up, in coarser
+    // steps, and kernel32 has it on every Windows.
+    if (const ClockCall clock = SystemCall<ClockCall>(ClockSlot)) return clock();
+    return GetTickCount();
+}
+
+int32_t PlayWaveImage(const void* image) {
+    const PlayerCall play = SystemCall<PlayerCall>(PlayerSlot);
+    return play && play(static_cast<LPCSTR>(image), SND_ASYNC | SND_MEMORY) ? 1 : 0;
+}

@@ -622,7 +622,7 @@ int Usage() {
                  "         [--seconds N]\n"
                  "       | foreground | tray | tooltip | screen | windows | watch\n"
                  "       | shape-log --seconds N\n"
-                 "       | record FILE ARG... | tray-delete [ID] | broadcast NAME\n"
+                 "       | record FILE ARG... | tray-delete [ID] | broadcast NAME | load LIBRARY\n"
                  "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible] [--wide]\n");
     return ExitUsage;
 }
@@ -700,6 +700,12 @@ int Run(const Options& o) {
         const UINT message = RegisterWindowMessageA(o.args[0].c_str());
         std::printf("message=0x%x\n", message);
         return Post(HWND_BROADCAST, message, 0, 0);
+    }
+    if (c == "load") {   // a library by bare name, searched for as Windows searches for it
+        if (o.args.size() != 1) return ExitUsage;
+        const HMODULE library = LoadLibraryA(o.args[0].c_str());
+        std::printf("loaded=%d\n", library ? 1 : 0);
+        return library ? ExitOk : ExitNotFound;
     }
     if (c == "wait-gone") {
         const DWORD start = GetTickCount();

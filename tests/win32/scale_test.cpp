@@ -173,7 +173,9 @@ TEST_F(ScaleTest, NewDpiResizesTheWindowItsShapeAndIcons) {
             GetProcAddress(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
         const int small = forDpi ? forDpi(SM_CXSMICON, s.dpi) : GetSystemMetrics(SM_CXSMICON);
         EXPECT_EQ(IconSide(IconResting), small) << s.dpi;
-        if (forDpi && s.dpi == 144) EXPECT_EQ(IconSide(IconResting), 24);   // the 24 px picture
+        if (forDpi && s.dpi == 144) {
+            EXPECT_EQ(IconSide(IconResting), 24);   // the tray icon's 24-pixel picture
+        }
         EXPECT_EQ(IconSide(IconTipping), small) << s.dpi;
     }
 }
