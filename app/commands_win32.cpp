@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "app/text_win32.h"
 #include "app/window_win32.h"
+#include "display/monitors.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "sound/effects.h"
@@ -42,18 +43,28 @@ const ApplyPort Win32Port = {CheckItem,      EnableItem,   WriteSettingInt, Star
                              StartWaterTimer, VolumeTable};
 
 // Free placement must not leave the window where nobody can reach it: a window whose centre
-// is off the primary screen comes back to the screen's centre.
+// lies on no monitor comes back to the centre of the nearest one's work area. Where the
+// monitors are unknown (Windows 95, NT 4), the primary screen alone counts: off it, the
+// window comes back to its centre.
 void BringBackToScreen(HWND window, HWND insertAfter) {
     SetForegroundWindow(window);
     RECT r = {};
     GetWindowRect(window, &r);
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    if (CentreOnScreen({r.left, r.top, r.right, r.bottom}, width, height)) {
+    int32_t count = 0;
+    const MonitorArea* monitors = KnownMonitors(count);
+    ScreenPoint at = {(width - WindowSize) / 2, (height - WindowSize) / 2};
+    bool stays = CentreOnScreen({r.left, r.top, r.right, r.bottom}, width, height);
+    if (count > 0) {
+        at = OntoMonitors({r.left, r.top}, WindowSize, monitors, count);
+        stays = at.x == r.left && at.y == r.top;
+    }
+    if (stays) {
         SetWindowPos(window, insertAfter, 0, 0, WindowSize, WindowSize, SWP_NOMOVE);
     } else {
-        SetWindowPos(window, insertAfter, (width - WindowSize) / 2, (height - WindowSize) / 2,
-                     WindowSize, WindowSize, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        SetWindowPos(window, insertAfter, at.x, at.y, WindowSize, WindowSize,
+                     SWP_SHOWWINDOW | SWP_NOACTIVATE);
     }
 }
 

@@ -1,5 +1,6 @@
 // Perching: each heartbeat tick the sozu moves beside the window in front.
 #include "display/placement.h"
+#include "display/monitors.h"
 #include "display/placement_plan.h"
 #include "app/settings.h"
 #include "app/taskbar.h"
@@ -56,10 +57,14 @@ bool Cloaked(HWND window) {
 }
 
 // The bottom taskbar is read afresh each tick: it may have grown, shrunk or hidden itself.
-int32_t CurrentFloor() {
+// The monitors are not: they change only with a display or work-area change.
+int32_t CurrentFloor(const ScreenRect& spot) {
     ScreenRect bar;
     const bool haveBar = TaskbarEdge == TaskbarBottom && ReadRect(TaskbarWindow, bar);
-    return PerchFloor(TaskbarEdge, haveBar ? &bar : nullptr, ScreenHeight);
+    int32_t count = 0;
+    const MonitorArea* monitors = KnownMonitors(count);
+    return MonitorPerchFloor(spot, monitors, count, TaskbarEdge, haveBar ? &bar : nullptr,
+                             ScreenHeight);
 }
 
 // The window the user sees below the sozu. Hidden windows stand in the z-order too (the
@@ -82,6 +87,7 @@ void MeasureScreenAndTaskbar() {
     RECT r = {};
     GetWindowRect(TaskbarWindow, &r);   // no taskbar leaves an empty rectangle: a side bar
     TaskbarEdge = ClassifyTaskbar({r.left, r.top, r.right, r.bottom});
+    ReadMonitors();
 }
 
 void PerchBesideForeground(HWND window) {
@@ -105,7 +111,10 @@ void PerchBesideForeground(HWND window) {
     ScreenRect rect;
     if (candidate && candidate != window && ReadVisibleRect(candidate, rect)) {
         PerchTarget = candidate;
-        planned = PerchPosition(rect, CurrentFloor());
+        // The floor is that of the monitor under the sozu's spot with no floor at all.
+        const ScreenPoint spot = PerchPosition(rect, rect.bottom);
+        planned = PerchPosition(
+            rect, CurrentFloor({spot.x, spot.y, spot.x + WindowSize, spot.y + WindowSize}));
     }
     SetWindowPos(window, HWND_TOPMOST, planned.x, planned.y, WindowSize, WindowSize,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);
