@@ -50,6 +50,10 @@ mon_layout() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
     wineserver -p </dev/null >/dev/null 2>&1
+    # A hidden window keeps the desktop process up between the copies, as in the shared
+    # session: one that starts while that process ends may fail to start.
+    e2e_require "$LAYOUT: the desktop" "$E2E_LIB_DIR/desktop.sh" "$TSUTSURI_WINE_STATE" \
+        "$TSUTSURI_PROBE"
     e2e_probe_read monitors
     seen=""
     for ((i = 0; i < ${PROBE[count]:-0}; i++)); do

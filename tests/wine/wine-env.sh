@@ -73,6 +73,7 @@ export PATH='$dir/bin':\$PATH
 export LANG=ja_JP.UTF-8
 export DISPLAY=:$n
 export TSUTSURI_CAPTURE='$dir/capture.raw'
+export TSUTSURI_SESSION_DESKTOP='$desktop'
 X
     if [ -n "${TSUTSURI_SESSION_LIBS:-}" ]; then
         echo "export LD_LIBRARY_PATH='$TSUTSURI_SESSION_LIBS'\${LD_LIBRARY_PATH:+:\$LD_LIBRARY_PATH}" \
