@@ -73,6 +73,8 @@ TEST(Monitors, FreeSozuComesOntoTheNearestMonitor) {
         {"above the left monitor", {-500, -600}, Left, 2, {-424, 260}},
         {"the gap below the primary", {900, 900}, Left, 2, {488, 360}},
         {"no monitors: where it is", {3000, 3000}, nullptr, 0, {3000, 3000}},
+        {"hand-edited, largest", {INT32_MAX, INT32_MAX}, Right, 2, {1400, 456}},
+        {"hand-edited, smallest", {INT32_MIN, INT32_MIN}, Left, 2, {-424, 260}},
     };
     for (const auto& c : cases) {
         const ScreenPoint p = OntoMonitors(c.at, Side, c.monitors, c.count);
