@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "app/text_win32.h"
 #include "app/window_win32.h"
+#include "display/monitors.h"
 #include "display/scale.h"
 #include "res/resource.h"
 #include "sim/sim.h"
@@ -43,7 +44,9 @@ const ApplyPort Win32Port = {CheckItem,      EnableItem,   WriteSettingInt, Star
                              StartWaterTimer, VolumeTable};
 
 // Free placement must not leave the window where nobody can reach it: a window whose centre
-// is off the primary screen comes back to the screen's centre.
+// lies on no monitor comes back to the centre of the nearest one's work area. Where the
+// monitors are unknown (Windows 95, NT 4), the primary screen alone counts: off it, the
+// window comes back to its centre.
 void BringBackToScreen(HWND window, HWND insertAfter) {
     SetForegroundWindow(window);
     RECT r = {};
@@ -51,11 +54,18 @@ void BringBackToScreen(HWND window, HWND insertAfter) {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     const int side = DisplayScale.side;
-    if (CentreOnScreen({r.left, r.top, r.right, r.bottom}, width, height, side)) {
+    int32_t count = 0;
+    const MonitorArea* monitors = KnownMonitors(count);
+    ScreenPoint at = {(width - side) / 2, (height - side) / 2};
+    bool stays = CentreOnScreen({r.left, r.top, r.right, r.bottom}, width, height, side);
+    if (count > 0) {
+        at = OntoMonitors({r.left, r.top}, side, monitors, count);
+        stays = at.x == r.left && at.y == r.top;
+    }
+    if (stays) {
         SetWindowPos(window, insertAfter, 0, 0, side, side, SWP_NOMOVE);
     } else {
-        SetWindowPos(window, insertAfter, (width - side) / 2, (height - side) / 2, side, side,
-                     SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        SetWindowPos(window, insertAfter, at.x, at.y, side, side, SWP_SHOWWINDOW | SWP_NOACTIVATE);
     }
 }
 

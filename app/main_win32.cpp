@@ -8,6 +8,7 @@
 #include "app/tray.h"
 #include "app/window_win32.h"
 #include "cpu/cpu.h"
+#include "display/monitors.h"
 #include "display/paint.h"
 #include "display/placement.h"
 #include "display/region.h"
@@ -135,6 +136,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ApplySettings(MainWindow);
     MeasureScreenAndTaskbar();
     PrepareFirstPlacement();
+    // A free place saved on a monitor that is gone (unplugged, or the laptop off its dock).
+    KeepFreeSozuOnMonitors(MainWindow, DisplayScale.side);
     // The first picture is a tip already under way (frame 3, with that frame's shape), shown
     // with the idle cursor.
     TipStep(true, MainWindow);

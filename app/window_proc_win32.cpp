@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "app/tray.h"
 #include "app/window_win32.h"
+#include "display/monitors.h"
 #include "display/paint.h"
 #include "display/placement.h"
 #include "display/scale_win32.h"
@@ -59,6 +60,13 @@ LRESULT OnScreenChanged() {
     return 0;
 }
 
+// A monitor may have gone with the change: a free sozu left off every monitor comes back.
+LRESULT OnDisplayChange(HWND window) {
+    MeasureScreenAndTaskbar();
+    KeepFreeSozuOnMonitors(window, DisplayScale.side);
+    return 0;
+}
+
 LRESULT OnSettingChange(WPARAM what) {
     if (what == SPI_SETWORKAREA) MeasureScreenAndTaskbar();
     return 0;
@@ -91,7 +99,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_EXITMENULOOP: return OnExitMenuLoop();
     case TrayCallbackMessage: return OnTrayCallback(window, wParam, lParam);
     case WM_ENDSESSION: return OnEndSession(window, wParam);
-    case WM_DISPLAYCHANGE: return OnScreenChanged();
+    case WM_DISPLAYCHANGE: return OnDisplayChange(window);
     case WM_SETTINGCHANGE: return OnSettingChange(wParam);
     case DpiChangedMessage: return OnDpiChanged(window, wParam, lParam);
     case GetDpiScaledSizeMessage: return OnGetDpiScaledSize(wParam, lParam);

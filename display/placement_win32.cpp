@@ -1,5 +1,6 @@
 // Perching: each heartbeat tick the sozu moves beside the window in front.
 #include "display/placement.h"
+#include "display/monitors.h"
 #include "display/placement_plan.h"
 #include "app/settings.h"
 #include "app/system_win32.h"
@@ -51,10 +52,14 @@ bool Cloaked(HWND window) {
 }
 
 // The bottom taskbar is read afresh each tick: it may have grown, shrunk or hidden itself.
-int32_t CurrentFloor() {
+// The monitors are not: they change only with a display or work-area change.
+int32_t CurrentFloor(const ScreenRect& spot) {
     ScreenRect bar;
     const bool haveBar = TaskbarEdge == TaskbarBottom && ReadRect(TaskbarWindow, bar);
-    return PerchFloor(TaskbarEdge, haveBar ? &bar : nullptr, ScreenHeight);
+    int32_t count = 0;
+    const MonitorArea* monitors = KnownMonitors(count);
+    return MonitorPerchFloor(spot, monitors, count, TaskbarEdge, haveBar ? &bar : nullptr,
+                             ScreenHeight);
 }
 
 // The window the user sees below the sozu. Hidden windows stand in the z-order too (the
@@ -77,6 +82,7 @@ void MeasureScreenAndTaskbar() {
     RECT r = {};
     GetWindowRect(TaskbarWindow, &r);   // no taskbar leaves an empty rectangle: a side bar
     TaskbarEdge = ClassifyTaskbar({r.left, r.top, r.right, r.bottom});
+    ReadMonitors();
 }
 
 void PerchBesideForeground(HWND window) {
@@ -100,7 +106,11 @@ void PerchBesideForeground(HWND window) {
     ScreenRect rect;
     if (candidate && candidate != window && ReadVisibleRect(candidate, rect)) {
         PerchTarget = candidate;
-        planned = PerchPosition(rect, CurrentFloor(), DisplayScale.side);
+        // The floor is that of the monitor under the sozu's spot with no floor at all.
+        const int32_t side = DisplayScale.side;
+        const ScreenPoint spot = PerchPosition(rect, rect.bottom, side);
+        planned = PerchPosition(rect, CurrentFloor({spot.x, spot.y, spot.x + side, spot.y + side}),
+                                side);
     }
     SetWindowPos(window, HWND_TOPMOST, planned.x, planned.y, DisplayScale.side, DisplayScale.side,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);

@@ -614,13 +614,22 @@ int TooltipCommand(const Options& o) {
     }
 }
 
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info)) {
+        reinterpret_cast<std::vector<MONITORINFO>*>(found)->push_back(info);
+    }
+    return TRUE;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: probe.exe find|info|wait-gone|close|command ID|key VK|post MSG [W [L]]\n"
                  "       | move L T W H | activate | msgbox [CAPTION] | msgbox-ok [CAPTION]\n"
                  "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--shaped]\n"
                  "         [--seconds N]\n"
-                 "       | foreground | tray | tooltip | screen | windows | watch\n"
+                 "       | foreground | tray | tooltip | screen | monitors | windows | watch\n"
                  "       | shape-log --seconds N\n"
                  "       | record FILE ARG... | tray-delete [ID] | broadcast NAME | load LIBRARY\n"
                  "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible] [--wide]\n");
@@ -682,6 +691,21 @@ int Run(const Options& o) {
         std::printf("width=%d\nheight=%d\n", GetSystemMetrics(SM_CXSCREEN),
                     GetSystemMetrics(SM_CYSCREEN));
         PrintRect("work_", work);
+        return ExitOk;
+    }
+    if (c == "monitors") {   // every monitor: its rectangle, its work area, whether primary
+        std::vector<MONITORINFO> found;
+        EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&found));
+        for (size_t i = 0; i < found.size(); ++i) {
+            char prefix[16];
+            std::snprintf(prefix, sizeof prefix, "m%u_", static_cast<unsigned>(i));
+            PrintRect(prefix, found[i].rcMonitor);
+            std::snprintf(prefix, sizeof prefix, "m%u_work_", static_cast<unsigned>(i));
+            PrintRect(prefix, found[i].rcWork);
+            std::printf("m%u_primary=%d\n", static_cast<unsigned>(i),
+                        (found[i].dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+        }
+        std::printf("count=%u\n", static_cast<unsigned>(found.size()));
         return ExitOk;
     }
     if (c == "windows") {   // every visible top-level window, front to back

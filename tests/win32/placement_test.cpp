@@ -132,7 +132,13 @@ TEST_F(PlacementTest, ClickedSozuStaysWithItsWindowWhileItExists) {
 // Explorer announces a moved taskbar with a new work area. A stand-in of the taskbar's class,
 // in front of the session's own, moves from edge to edge; each time the sozu perched beside a
 // window that reaches below the screen stands on the new floor, never at the old bar's top.
+// The monitor's work area (the floor where the system tells monitors) still leaves out the
+// session's own taskbar, which does not move: off the bottom, the floor is that work area's.
 TEST_F(PlacementTest, ATaskbarMovedToAnotherEdgeIsFoundWithTheNewWorkArea) {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(sozu, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const int workFloor = monitor.rcWork.bottom < 768 ? monitor.rcWork.bottom : 768;
     WNDCLASSA wc = {};
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -149,9 +155,9 @@ TEST_F(PlacementTest, ATaskbarMovedToAnotherEdgeIsFoundWithTheNewWorkArea) {
         int sozuTop;
     } cases[] = {
         {"bottom", {0, 720, 1024, 768}, TaskbarBottom, 672},
-        {"left", {0, 0, 60, 768}, TaskbarSide, 720},
-        {"top", {0, 0, 1024, 40}, TaskbarTop, 720},
-        {"right", {964, 0, 1024, 768}, TaskbarSide, 720},
+        {"left", {0, 0, 60, 768}, TaskbarSide, workFloor - 48},
+        {"top", {0, 0, 1024, 40}, TaskbarTop, workFloor - 48},
+        {"right", {964, 0, 1024, 768}, TaskbarSide, workFloor - 48},
         {"bottom again, taller", {0, 700, 1024, 768}, TaskbarBottom, 652},
     };
     for (const auto& c : cases) {

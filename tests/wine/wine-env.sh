@@ -12,6 +12,12 @@
 #   wine-env.sh exec DIR CMD...  run CMD with the session's environment (cwd unchanged)
 #
 # Nothing outside DIR is touched; processes are ended by pid or through this prefix's server.
+#
+# `start` takes three settings from the environment, for a test that needs another session:
+#   TSUTSURI_SESSION_SCREEN    the Xvfb screen (default 1024x768)
+#   TSUTSURI_SESSION_DESKTOP   "shell" (default) or "none": no virtual desktop, and XRandR off,
+#                              so that Wine takes its monitors from Xinerama
+#   TSUTSURI_SESSION_LIBS      folders put first on the session's LD_LIBRARY_PATH
 set -euo pipefail
 cmd=${1:?usage: wine-env.sh start|stop|exec DIR ...}
 dir=${2:?usage: wine-env.sh start|stop|exec DIR ...}
@@ -21,10 +27,10 @@ shift 2
 # started at the same moment may pick the same number, and the loser's Xvfb just exits.
 # Prints the number; the pid goes to DIR/xvfb.pid.
 start_xvfb() {
-    local dir=$1 n pid
+    local dir=$1 screen=$2 n pid
     for n in $(seq 90 250); do
         if [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; then continue; fi
-        Xvfb :$n -screen 0 1024x768x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
+        Xvfb :$n -screen 0 "${screen}x24" -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
         pid=$!
         for _ in $(seq 100); do
             kill -0 $pid 2>/dev/null || break
@@ -55,7 +61,8 @@ start)
     mkdir -p "$home"
     # The session's own `wine`, first on its PATH: the loader by its path.
     loader=$("$(dirname "$0")/../../tools/arches.sh" shim "$dir/bin")
-    n=$(start_xvfb "$dir")
+    desktop=${TSUTSURI_SESSION_DESKTOP:-shell}
+    n=$(start_xvfb "$dir" "${TSUTSURI_SESSION_SCREEN:-1024x768}")
     cat >"$dir/env" <<X
 export HOME='$home'
 export WINEPREFIX='$home/.wine'
@@ -66,7 +73,12 @@ export PATH='$dir/bin':\$PATH
 export LANG=ja_JP.UTF-8
 export DISPLAY=:$n
 export TSUTSURI_CAPTURE='$dir/capture.raw'
+export TSUTSURI_SESSION_DESKTOP='$desktop'
 X
+    if [ -n "${TSUTSURI_SESSION_LIBS:-}" ]; then
+        echo "export LD_LIBRARY_PATH='$TSUTSURI_SESSION_LIBS'\${LD_LIBRARY_PATH:+:\$LD_LIBRARY_PATH}" \
+            >>"$dir/env"
+    fi
     cat >"$home/.asoundrc" <<X
 pcm.!default { type file slave.pcm "null" file "$dir/capture.raw" format "raw" }
 ctl.!default { type hw card 0 }
@@ -81,9 +93,13 @@ X
     # No .NET or HTML engine: the installers would only be looked for, or offered in a dialog.
     # (`wineboot` itself is a script that runs /usr/bin/wine: the loader is called directly.)
     WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i </dev/null >"$dir/wineboot.log" 2>&1 || true
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f </dev/null >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f \
-        </dev/null >/dev/null 2>&1
+    if [ "$desktop" = none ]; then
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f </dev/null >/dev/null 2>&1
+    else
+        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f </dev/null >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f \
+            </dev/null >/dev/null 2>&1
+    fi
     # Wine has no "ＭＳ Ｐゴシック", the about dialog's font; the IPA proportional Gothic has
     # its metrics, so the dialog's texts fit their controls as they do on Windows.
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f \

@@ -1,0 +1,47 @@
+// Several monitors: which one holds the sozu, where its floor is there, and whether a free
+// sozu can be seen at all. Portable; the Win32 side reads the monitors (Windows 98 and 2000
+// on) and keeps the primary-screen rules where the system has no monitor calls (95, NT 4).
+#pragma once
+#include <cstdint>
+#include "app/state.h"
+#include "display/placement_plan.h"
+
+// One monitor as the system reports it: its rectangle, and its work area, which leaves out
+// the taskbars and docked bars on it (every monitor has a taskbar on Windows 11).
+struct MonitorArea {
+    ScreenRect bounds;
+    ScreenRect work;
+};
+
+// Systems with more monitors than this are read as far as this many.
+constexpr int32_t MonitorCapacity = 16;
+
+// The monitor that holds a rectangle, as MONITOR_DEFAULTTONEAREST picks it: the one it
+// overlaps most (the first of equals), else the one nearest to it. -1 when there is none.
+int32_t NearestMonitor(const ScreenRect& rect, const MonitorArea* monitors, int32_t count);
+
+// The perch floor for a sozu standing at spot (its rectangle with the window's bottom as its
+// own): the bottom of the work area of the monitor that holds the spot. A bottom taskbar
+// (taskbar non-null) that lies on that monitor counts too, as on one screen: Wine leaves its
+// own taskbar inside the work area. No monitors: the primary screen's floor, PerchFloor.
+int32_t MonitorPerchFloor(const ScreenRect& spot, const MonitorArea* monitors, int32_t count,
+                          uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t screenHeight);
+
+// Where a free sozu of the given side with its top-left corner at `at` belongs: where it is
+// when its centre lies on any monitor (edges included), else centred in the work area of the
+// nearest monitor. With no monitors it stays where it is.
+ScreenPoint OntoMonitors(ScreenPoint at, int32_t side, const MonitorArea* monitors,
+                         int32_t count);
+
+#ifdef _WIN32
+#include <windows.h>
+// Reads every monitor afresh (with MeasureScreenAndTaskbar: at start-up, on a display or
+// work-area change). Where the system has no monitor calls the list stays empty.
+void ReadMonitors();
+// The monitors last read; count 0 where the system has none to tell.
+const MonitorArea* KnownMonitors(int32_t& count);
+// A free sozu whose centre lies on no monitor moves onto the nearest one and the new place
+// is saved (start-up, a display change). Nothing happens in perched placement, nor where the
+// monitors are unknown.
+void KeepFreeSozuOnMonitors(HWND window, int32_t side);
+#endif

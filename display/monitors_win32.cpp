@@ -1,0 +1,57 @@
+// The monitors, read through calls that Windows 95 and NT 4 lack: looked up at run time, so
+// that the program still starts there (with no monitors known, and the primary screen's rules).
+#include "display/monitors.h"
+#include "app/settings.h"
+#include "app/system_win32.h"
+
+namespace {
+
+using EnumDisplayMonitorsCall = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
+using GetMonitorInfoCall = BOOL(WINAPI*)(HMONITOR, MONITORINFO*);
+
+SystemCallSlot EnumDisplayMonitorsSlot = {User32Library, "EnumDisplayMonitors",
+                                          LibrarySource::AlreadyLoaded, false, nullptr};
+SystemCallSlot GetMonitorInfoSlot = {User32Library, "GetMonitorInfoA",
+                                     LibrarySource::AlreadyLoaded, false, nullptr};
+
+MonitorArea Monitors[MonitorCapacity];
+int32_t MonitorCount = 0;
+
+ScreenRect FromRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    const auto info = SystemCall<GetMonitorInfoCall>(GetMonitorInfoSlot);
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof mi;
+    if (info && info(monitor, &mi)) {
+        Monitors[MonitorCount++] = {FromRect(mi.rcMonitor), FromRect(mi.rcWork)};
+    }
+    return MonitorCount < MonitorCapacity;
+}
+
+}  // namespace
+
+void ReadMonitors() {
+    MonitorCount = 0;
+    const auto enumerate = SystemCall<EnumDisplayMonitorsCall>(EnumDisplayMonitorsSlot);
+    if (enumerate && SystemCall<GetMonitorInfoCall>(GetMonitorInfoSlot)) {
+        enumerate(nullptr, nullptr, AddMonitor, 0);
+    }
+}
+
+const MonitorArea* KnownMonitors(int32_t& count) {
+    count = MonitorCount;
+    return Monitors;
+}
+
+void KeepFreeSozuOnMonitors(HWND window, int32_t side) {
+    if (!FreePlacement(AppSettings.PositionMode) || MonitorCount == 0) return;
+    RECT r;
+    if (!GetWindowRect(window, &r)) return;
+    const ScreenPoint at = OntoMonitors({r.left, r.top}, side, Monitors, MonitorCount);
+    if (at.x == r.left && at.y == r.top) return;
+    SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    AppSettings.WindowPos = {at.x, at.y, at.x + side, at.y + side};
+    WriteSettingInt("Winpos", "Xpos", at.x);
+    WriteSettingInt("Winpos", "Ypos", at.y);
+}
