@@ -9,6 +9,7 @@
 #include "display/paint.h"
 #include "display/paint_draw_win32.h"
 #include "display/paint_state.h"
+#include "display/placement.h"
 #include "display/scale_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
@@ -178,6 +179,30 @@ TEST_F(ScaleTest, NewDpiResizesTheWindowItsShapeAndIcons) {
         }
         EXPECT_EQ(IconSide(IconTipping), small) << s.dpi;
     }
+}
+
+TEST_F(ScaleTest, PerchedSozuPerchesAgainAtItsNewSize) {
+    AppSettings.PositionMode = PositionPerched;
+    AboutDialogOpen = 0;
+    HWND window = window_ = MakeSozuTestWindow(TestClass, TestWindowProc);
+    HWND target = MakeTestWindow(400, 200, 300, 250, 0, "target");
+    ASSERT_NE(target, nullptr);
+    ShowWindow(target, SW_SHOW);
+    SetForegroundWindow(target);
+    PerchTarget = target;
+    MeasureScreenAndTaskbar();   // the floor: the taskbar and the monitors
+    const RECT ignored = {0, 0, 1, 1};   // a perched sozu goes beside its window instead
+    for (int32_t dpi : {192, 96}) {
+        SendMessageA(window, DpiChangedMessage, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&ignored));
+        RECT r = {}, t = {};
+        GetWindowRect(window, &r);
+        GetWindowRect(target, &t);
+        EXPECT_EQ(r.right - r.left, SozuSideForDpi(dpi)) << dpi;
+        EXPECT_EQ(r.right, t.left) << dpi;
+        EXPECT_EQ(r.bottom, t.bottom) << dpi;
+    }
+    DestroyWindow(target);
 }
 
 }  // namespace
