@@ -172,10 +172,3 @@ bool ChangeSettingForCommand(int commandId) {
     default: return false;
     }
 }
-
-bool CentreOnScreen(const ScreenRect& window, int32_t screenWidth, int32_t screenHeight,
-                    int32_t side) {
-    const int32_t half = side / 2;
-    return window.left + half >= 0 && window.right - half <= screenWidth &&
-           window.top + half >= 0 && window.bottom - half <= screenHeight;
-}

@@ -30,7 +30,3 @@ int32_t EngineVolumeFor(const int32_t* volumeTable, uint8_t level);
 // Changes the AppSettings field that a setting command stands for and answers true; answers
 // false, changing nothing, for every other identifier (exit, about, help, unknown).
 bool ChangeSettingForCommand(int commandId);
-
-// Whether the centre of a sozu of side pixels lies on the primary screen of the given size.
-bool CentreOnScreen(const ScreenRect& window, int32_t screenWidth, int32_t screenHeight,
-                    int32_t side);

@@ -56,13 +56,14 @@ void BringBackToScreen(HWND window, HWND insertAfter) {
     const int side = DisplayScale.side;
     int32_t count = 0;
     const MonitorArea* monitors = KnownMonitors(count);
-    ScreenPoint at = {(width - side) / 2, (height - side) / 2};
-    bool stays = CentreOnScreen({r.left, r.top, r.right, r.bottom}, width, height, side);
-    if (count > 0) {
-        at = OntoMonitors({r.left, r.top}, side, monitors, count);
-        stays = at.x == r.left && at.y == r.top;
+    // Windows 95 and NT 4 tell of no monitors: the primary screen is then the one.
+    const MonitorArea primary = {{0, 0, width, height}, {0, 0, width, height}};
+    if (count == 0) {
+        monitors = &primary;
+        count = 1;
     }
-    if (stays) {
+    const ScreenPoint at = OntoMonitors({r.left, r.top}, side, monitors, count);
+    if (at.x == r.left && at.y == r.top) {
         SetWindowPos(window, insertAfter, 0, 0, side, side, SWP_NOMOVE);
     } else {
         SetWindowPos(window, insertAfter, at.x, at.y, side, side, SWP_SHOWWINDOW | SWP_NOACTIVATE);

@@ -12,6 +12,16 @@ HMODULE LoadSystemLibrary(const char* name) {
     return LoadLibraryA(path);
 }
 
+void* LoadSystemModule(const char* name) {
+    return reinterpret_cast<void*>(LoadSystemLibrary(name));
+}
+
+void* LookUpInModule(void* module, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+void UnloadModule(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
+
 FARPROC SystemCallAddress(SystemCallSlot& slot) {
     if (!slot.lookedUp) {
         slot.lookedUp = true;

@@ -9,6 +9,13 @@
 // Null when the folder cannot be read, the path would not fit, or the library is missing.
 HMODULE LoadSystemLibrary(const char* name);
 
+// The same three steps for the portable tables that hold a library as an untyped pointer (the
+// multimedia table, the sound engine's device): load from the system folder, look a function
+// up, unload.
+void* LoadSystemModule(const char* name);
+void* LookUpInModule(void* module, const char* name);
+void UnloadModule(void* module);
+
 // A call that some Windows versions lack, looked up once, on first use, and kept. Such calls
 // are looked up rather than imported: a single import a system lacks stops the program from
 // loading at all. The library is either one the program has loaded already (user32, gdi32,

@@ -2,17 +2,15 @@
 
 DisplayScaleRecord DisplayScale = {BaseDpi, ArtworkSide};
 
+namespace {
+int32_t HeldDpi(int32_t dpi) { return dpi < BaseDpi ? BaseDpi : dpi > MaxDpi ? MaxDpi : dpi; }
+}  // namespace
+
 int32_t SozuSideForDpi(int32_t dpi) {
-    if (dpi < BaseDpi) dpi = BaseDpi;
-    if (dpi > MaxDpi) dpi = MaxDpi;
-    return (ArtworkSide * dpi + BaseDpi / 2) / BaseDpi;
+    return (ArtworkSide * HeldDpi(dpi) + BaseDpi / 2) / BaseDpi;
 }
 
-void SetDisplayScaleDpi(int32_t dpi) {
-    if (dpi < BaseDpi) dpi = BaseDpi;
-    if (dpi > MaxDpi) dpi = MaxDpi;
-    DisplayScale = {dpi, SozuSideForDpi(dpi)};
-}
+void SetDisplayScaleDpi(int32_t dpi) { DisplayScale = {HeldDpi(dpi), SozuSideForDpi(dpi)}; }
 
 int32_t ScaleLength(int32_t length, int32_t side) {
     return (length * side + ArtworkSide / 2) / ArtworkSide;

@@ -175,7 +175,7 @@ void ApplyDisplayScale(HWND window, int32_t dpi) {
 
 void AdoptWindowDpi(HWND window) {
     const int32_t dpi = WindowDpi(window);
-    if (SozuSideForDpi(dpi) == DisplayScale.side && dpi == DisplayScale.dpi) return;
+    if (dpi == DisplayScale.dpi) return;
     ApplyDisplayScale(window, dpi);
     SetWindowPos(window, nullptr, 0, 0, DisplayScale.side, DisplayScale.side,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -28,14 +28,6 @@ IDirectSoundBuffer* Buffer(SoundBufferHandle* buffer) {
     return reinterpret_cast<IDirectSoundBuffer*>(buffer);
 }
 
-// From the system folder by full path: a dsound.dll beside the program must not be taken.
-void* LoadFromSystemFolder(const char* name) {
-    return reinterpret_cast<void*>(LoadSystemLibrary(name));
-}
-void* Lookup(void* module, const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
-}
-void Unload(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
 
 // The portable callback and its context travel through the platform's one context pointer.
 struct EnumerateRelay {
@@ -152,7 +144,8 @@ int ParseResource(const char* name, WaveInfo* info) {
 }  // namespace
 
 SoundDeviceApi SoundDevice = {
-    LoadFromSystemFolder, Lookup, Unload, Enumerate, CreateDevice, SetCooperativeLevel,
+    // From the system folder by full path: a dsound.dll beside the program must not be taken.
+    LoadSystemModule, LookUpInModule, UnloadModule, Enumerate, CreateDevice, SetCooperativeLevel,
     CreateBuffer, ReleaseDevice, Restore, Lock, Unlock, Play, Stop, GetCurrentPosition,
     SetCurrentPosition, GetVolume, SetVolume, GetPan, SetPan, GetFrequency, SetFrequency,
     GetFormat, SetFormat, Release, HasWaveResource, ParseResource,

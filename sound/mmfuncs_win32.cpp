@@ -15,16 +15,6 @@ static_assert(sizeof(uintptr_t) == sizeof(DWORD_PTR) && sizeof(uint32_t) == size
 
 namespace {
 
-void* LoadFromSystemFolder(const char* name) {
-    return reinterpret_cast<void*>(LoadSystemLibrary(name));
-}
-
-void* LookUp(void* module, const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
-}
-
-void Unload(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
-
 // The clock and the simple player are looked up, not imported: an import is resolved before any
 // of the program's code runs, by the loader's search, which takes a winmm.dll from the
 // program's own folder first. These two keep the library loaded from their first use on, so
@@ -39,7 +29,7 @@ SystemCallSlot PlayerSlot = {MultimediaLibrary, "sndPlaySoundA", LibrarySource::
 
 }  // namespace
 
-LibraryLoader MultimediaLoader = {LoadFromSystemFolder, LookUp, Unload};
+LibraryLoader MultimediaLoader = {LoadSystemModule, LookUpInModule, UnloadModule};
 
 uint32_t MillisecondClock() {
     // Without winmm, the kernel's tick count: the same milliseconds since start-up, in coarser

@@ -9,6 +9,7 @@
 
 #include "app/commands_port.h"
 #include "app/settings.h"
+#include "display/monitors.h"
 #include "res/resource.h"
 
 namespace {
@@ -297,7 +298,14 @@ TEST(Commands, WindowCountsAsOnScreenWhileItsCentreIs) {
         {{100, 744, 148, 792}, true},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(CentreOnScreen(c.r, 1024, 768, 48), c.on) << c.r.left << "," << c.r.top;
+        // One screen of 1024 x 768, as the one monitor; a sozu off it comes to its centre.
+        const MonitorArea screen = {{0, 0, 1024, 768}, {0, 0, 1024, 768}};
+        const ScreenPoint at = OntoMonitors({c.r.left, c.r.top}, 48, &screen, 1);
+        EXPECT_EQ(at.x == c.r.left && at.y == c.r.top, c.on) << c.r.left << "," << c.r.top;
+        if (!c.on) {
+            EXPECT_EQ(at.x, (1024 - 48) / 2) << c.r.left;
+            EXPECT_EQ(at.y, (768 - 48) / 2) << c.r.left;
+        }
     }
 }
 

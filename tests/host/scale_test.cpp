@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <vector>
-#include "app/commands_port.h"
+#include "display/monitors.h"
 #include "display/placement_plan.h"
 #include "display/scale.h"
 
@@ -50,9 +50,10 @@ TEST(DisplayScale, OnScreenWhileTheCentreIs) {
             {300, 768 - h, true}, {300, 768 - h + 1, false},
         };
         for (const auto& e : edges) {
-            const ScreenRect r = {e.left, e.top, e.left + s, e.top + s};
-            EXPECT_EQ(CentreOnScreen(r, 1024, 768, s), e.on) << c.dpi << " at " << e.left << ","
-                                                              << e.top;
+            const MonitorArea screen = {{0, 0, 1024, 768}, {0, 0, 1024, 768}};
+            const ScreenPoint at = OntoMonitors({e.left, e.top}, s, &screen, 1);
+            EXPECT_EQ(at.x == e.left && at.y == e.top, e.on)
+                << c.dpi << " at " << e.left << "," << e.top;
         }
     }
 }
