@@ -3,6 +3,7 @@
 #include "sound/effects.h"
 
 #include <climits>
+#include <initializer_list>
 
 #include "app/settings.h"
 #include "sim/sim.h"
@@ -13,6 +14,7 @@ const int32_t VolumeTable[VolumeLevelCount] = {0, 0, -500, -1000};
 const int32_t SoundResourceIds[SoundEffectCount] = {243, 244, 245, 246, 247};
 int32_t WaterVolumeCache[WaterSoundCount] = {0, 0};
 int32_t WaterPanCounter[WaterSoundCount] = {0, 0};
+int32_t SoundAway = 0;
 
 namespace {
 
@@ -43,6 +45,24 @@ int StartSoundEngine(WindowHandle window) {
         if (!SoundEngine::LoadSample(static_cast<uint32_t>(index),
                                      IntegerResource(static_cast<uint32_t>(SoundResourceIds[index]))))
             return 1;
+    }
+    return 0;
+}
+
+int RestartSoundEngine(WindowHandle window) {
+    if (SoundMode != SoundModeEngine || SoundAway != 0) return 1;
+    // Init shuts the old device down first, so the new one is opened afresh on the default.
+    if (StartSoundEngine(window) != 0) {
+        SoundEngine::Shutdown();
+        return 1;
+    }
+    const int32_t volume = VolumeOfLevel(AppSettings.VolumeLevel);
+    for (int index : {SoundStrike, SoundEcho, SoundSpill})
+        SoundEngine::SetVolume(static_cast<uint32_t>(index), volume);
+    // Timer 3 goes on while the switch is on; only the loops themselves start again.
+    if (AppSettings.WaterSoundEffect == 1) {
+        PlaySoundEffect(SoundWaterA);
+        PlaySoundEffect(SoundWaterB);
     }
     return 0;
 }

@@ -26,6 +26,18 @@ constexpr int32_t WaterVolumeUnsent = INT32_MIN;
 // 0 when the engine runs with all five sounds loaded, 1 otherwise. Every attempt forgets the
 // volumes sent to the water loops, whose new buffers start at full volume.
 int StartSoundEngine(WindowHandle window);
+// Starts the engine again on the output in use now (DirectSound's default device at this
+// moment), at the settings in force: the one-shot sounds' volume and, when the water sound is
+// on, the two loops at the stream's current level. The one path for everything that has to
+// reopen the device: the user back at the machine, a new default output, a device that came
+// back. It changes no setting, writes nothing to the settings file and leaves the menu alone.
+// Only an engine the user's volume has running is restarted (SoundMode 2). 0 when the engine
+// runs again; 1 when no device answered (shut down, so the program runs silently) or there was
+// nothing to restart (another mode, or SoundAway).
+int RestartSoundEngine(WindowHandle window);
+// 1 while nobody is at the machine to hear the sozu (locked, display off, asleep): the engine
+// is kept shut down and RestartSoundEngine refuses, whoever asks. Whoever clears it restarts.
+extern int32_t SoundAway;
 int PlaySoundEffect(int index);
 void ModulateWaterSound(int index);
 

@@ -1,5 +1,6 @@
 // The sound effects over the fake device: the engine's start with the five sounds, playing by
 // SoundMode, the water loops' volume rule, their wandering pan, and a restarted engine.
+#include <cstring>
 #include <vector>
 
 #include "app/settings.h"
@@ -199,3 +200,50 @@ TEST_F(EffectsTest, WithoutAnEngineModulationIsHarmless) {
 }
 
 }  // namespace
+
+// The one way back to sound on the output in use now: the settings in force, and nothing for
+// an engine the volume does not have running.
+TEST_F(EffectsTest, RestartReopensTheDeviceAtTheSettingsInForce) {
+    struct Case {
+        int32_t mode;
+        uint8_t volumeLevel;
+        uint8_t water;
+        bool deviceFails;
+        int32_t away;
+        int answer;
+        bool loopsPlaying;
+    } cases[] = {
+        {SoundModeEngine, 3, 1, false, 0, 0, true},
+        {SoundModeEngine, 1, 0, false, 0, 0, false},
+        {SoundModeEngine, 2, 1, true, 0, 1, false},    // no device: shut down, silent
+        {SoundModeEngine, 2, 1, false, 1, 1, false},   // nobody there: stays down
+        {SoundModeSimple, 2, 1, false, 0, 1, false},   // the engine never ran: nothing to restart
+        {SoundModeOff, 0, 1, false, 0, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.volumeLevel);
+        ResetFakeSound();
+        for (int i = 0; i < SoundEffectCount; ++i) AddFakeResource(243 + i, SoundBytes[i]);
+        SoundMode = c.mode;
+        AppSettings.VolumeLevel = c.volumeLevel;
+        AppSettings.WaterSoundEffect = c.water;
+        const AppSettingsRecord before = AppSettings;
+        StreamLevel = 80;
+        Fake.failCreateDevice = c.deviceFails;
+        SoundAway = c.away;
+        EXPECT_EQ(RestartSoundEngine(nullptr), c.answer);
+        SoundAway = 0;
+        EXPECT_EQ(SoundMode, c.mode);
+        EXPECT_EQ(0, std::memcmp(&before, &AppSettings, sizeof before));
+        if (c.answer != 0) {
+            EXPECT_EQ(Engine.device, nullptr);
+            continue;
+        }
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(Slot(i)->volume, VolumeTable[c.volumeLevel]) << i;
+        EXPECT_EQ(Slot(3)->playing, c.loopsPlaying);
+        EXPECT_EQ(Slot(4)->playing, c.loopsPlaying);
+        if (c.loopsPlaying) {
+            EXPECT_EQ(Slot(4)->volume, VolumeTable[c.volumeLevel]);
+        }
+    }
+}
