@@ -23,9 +23,9 @@ constexpr int32_t MonitorCapacity = 16;
 int32_t NearestMonitor(const ScreenRect& rect, const MonitorArea* monitors, int32_t count);
 
 // The perch floor at spot (PlanPerch gives it the window's bottom-left pixel): the bottom of
-// the work area of the monitor that holds the spot. A bottom taskbar
-// (taskbar non-null) that lies on that monitor counts too, as on one screen: Wine leaves its
-// own taskbar inside the work area. No monitors: the primary screen's floor, PerchFloor.
+// the work area of the monitor that holds the spot. A bottom taskbar (taskbar non-null) that
+// lies on that monitor counts too, as on one screen: Wine leaves its own taskbar inside the
+// work area. No monitors: the primary screen's floor, PerchFloor.
 int32_t MonitorPerchFloor(const ScreenRect& spot, const MonitorArea* monitors, int32_t count,
                           uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t screenHeight);
 

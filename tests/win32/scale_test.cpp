@@ -1,6 +1,7 @@
 // The sozu at other display scales, with the program's own artwork: the enlarged paint repeats
-// the artwork's pixels exactly, the shape covers exactly the enlarged frame's pixels, and a
-// window told of a new DPI takes the new size, shape and icons.
+// the artwork's pixels exactly, the shape covers exactly the enlarged frame's pixels, a free
+// window told of a new DPI takes the new size and shape, a perched one its window's monitor's,
+// and the tray's pictures keep the system's size.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "app/settings.h"
@@ -138,7 +139,7 @@ TEST_F(ScaleTest, ShapeIsExactlyTheEnlargedFramesPixels) {
     }
 }
 
-TEST_F(ScaleTest, NewDpiResizesTheWindowItsShapeAndIcons) {
+TEST_F(ScaleTest, NewDpiResizesAFreeWindowAndItsShape) {
     AppSettings.PositionMode = PositionFree;
     HWND window = window_ = MakeSozuTestWindow(TestClass, TestWindowProc);
     ASSERT_NE(window, nullptr);
@@ -205,7 +206,7 @@ TEST_F(ScaleTest, PerchedSozuTakesItsWindowsMonitorScaleAndKeepsIt) {
     MeasureScreenAndTaskbar();   // the floor and the scale: the taskbar and the monitors
     const int32_t monitorDpi = WindowDpi(target);
     const int32_t side = SozuSideForDpi(monitorDpi);
-    ApplyDisplayScale(window, 192 + 96 - monitorDpi);   // another scale than the monitor's
+    ApplyDisplayScale(window, monitorDpi == 192 ? 96 : 192);   // not the monitor's scale
     RECT t = {};
     GetWindowRect(target, &t);
     const RECT suggested = {0, 0, 1, 1};
