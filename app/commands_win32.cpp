@@ -9,6 +9,7 @@
 #include "app/window_win32.h"
 #include "display/monitors.h"
 #include "display/scale.h"
+#include "display/scale_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "sound/effects.h"
@@ -44,11 +45,13 @@ const ApplyPort Win32Port = {CheckItem,      EnableItem,   WriteSettingInt, Star
                              StartWaterTimer, VolumeTable};
 
 // Free placement must not leave the window where nobody can reach it: a window whose centre
-// lies on no monitor comes back to the centre of the nearest one's work area. Where the
+// lies on no monitor comes back to the centre of the nearest one, taskbar included. Where the
 // monitors are unknown (Windows 95, NT 4), the primary screen alone counts: off it, the
-// window comes back to its centre.
+// window comes back to its centre. A sozu that was perched had the scale of its window's
+// monitor; free, it takes its own window's again.
 void BringBackToScreen(HWND window, HWND insertAfter) {
     SetForegroundWindow(window);
+    AdoptWindowDpi(window);
     RECT r = {};
     GetWindowRect(window, &r);
     const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -57,7 +60,7 @@ void BringBackToScreen(HWND window, HWND insertAfter) {
     int32_t count = 0;
     const MonitorArea* monitors = KnownMonitors(count);
     // Windows 95 and NT 4 tell of no monitors: the primary screen is then the one.
-    const MonitorArea primary = {{0, 0, width, height}, {0, 0, width, height}};
+    const MonitorArea primary = {{0, 0, width, height}, {0, 0, width, height}, DisplayScale.dpi};
     if (count == 0) {
         monitors = &primary;
         count = 1;

@@ -1,6 +1,7 @@
 #include "display/monitors.h"
 #include <cstdint>
 #include "app/taskbar.h"
+#include "display/scale.h"
 
 namespace {
 
@@ -34,6 +35,23 @@ int32_t FarEdge(int32_t from, int32_t side) {
     return from > INT32_MAX - side ? INT32_MAX : from + side;
 }
 
+// The one-pixel rectangle at a window's bottom-left corner, inside the window.
+ScreenRect BottomLeftPixel(const ScreenRect& window) {
+    const int32_t top = window.bottom > INT32_MIN ? window.bottom - 1 : window.bottom;
+    return {window.left, top, FarEdge(window.left, 1), FarEdge(top, 1)};
+}
+
+// The floor on one monitor, or on the primary screen where none is known.
+int32_t FloorOf(const MonitorArea* monitor, uint8_t taskbarEdge, const ScreenRect* taskbar,
+                int32_t screenHeight) {
+    if (!monitor) return PerchFloor(taskbarEdge, taskbar, screenHeight);
+    int32_t floor = monitor->work.bottom;
+    if (taskbarEdge == TaskbarBottom && taskbar && OverlapArea(*taskbar, monitor->bounds) > 0) {
+        floor = Smaller(floor, taskbar->top);
+    }
+    return floor;
+}
+
 }  // namespace
 
 int32_t NearestMonitor(const ScreenRect& rect, const MonitorArea* monitors, int32_t count) {
@@ -61,13 +79,19 @@ int32_t NearestMonitor(const ScreenRect& rect, const MonitorArea* monitors, int3
 int32_t MonitorPerchFloor(const ScreenRect& spot, const MonitorArea* monitors, int32_t count,
                           uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t screenHeight) {
     const int32_t held = NearestMonitor(spot, monitors, count);
-    if (held < 0) return PerchFloor(taskbarEdge, taskbar, screenHeight);
-    const MonitorArea& monitor = monitors[held];
-    int32_t floor = monitor.work.bottom;
-    if (taskbarEdge == TaskbarBottom && taskbar && OverlapArea(*taskbar, monitor.bounds) > 0) {
-        floor = Smaller(floor, taskbar->top);
-    }
-    return floor;
+    return FloorOf(held < 0 ? nullptr : &monitors[held], taskbarEdge, taskbar, screenHeight);
+}
+
+PerchPlan PlanPerch(const ScreenRect& beside, const MonitorArea* monitors, int32_t count,
+                    uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t screenHeight,
+                    int32_t currentDpi) {
+    const ScreenRect corner = BottomLeftPixel(beside);
+    const int32_t held = NearestMonitor(corner, monitors, count);
+    const MonitorArea* monitor = held < 0 ? nullptr : &monitors[held];
+    const int32_t dpi = HeldDpi(monitor ? monitor->dpi : currentDpi);
+    const int32_t side = SozuSideForDpi(dpi);
+    const int32_t floor = FloorOf(monitor, taskbarEdge, taskbar, screenHeight);
+    return {PerchPosition(beside, floor, side), dpi, side};
 }
 
 ScreenPoint OntoMonitors(ScreenPoint at, int32_t side, const MonitorArea* monitors,
@@ -81,7 +105,8 @@ ScreenPoint OntoMonitors(ScreenPoint at, int32_t side, const MonitorArea* monito
     const ScreenRect sozu = {at.x, at.y, FarEdge(at.x, side), FarEdge(at.y, side)};
     const int32_t nearest = NearestMonitor(sozu, monitors, count);
     if (nearest < 0) return at;
-    const ScreenRect& work = monitors[nearest].work;
-    return {work.left + (work.right - work.left - side) / 2,
-            work.top + (work.bottom - work.top - side) / 2};
+    // Signed division, truncating toward zero, for a monitor smaller than the sozu too.
+    const ScreenRect& whole = monitors[nearest].bounds;
+    return {whole.left + (whole.right - whole.left - side) / 2,
+            whole.top + (whole.bottom - whole.top - side) / 2};
 }

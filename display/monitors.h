@@ -6,11 +6,13 @@
 #include "app/state.h"
 #include "display/placement_plan.h"
 
-// One monitor as the system reports it: its rectangle, and its work area, which leaves out
-// the taskbars and docked bars on it (every monitor has a taskbar on Windows 11).
+// One monitor as the system reports it: its rectangle, its work area, which leaves out the
+// taskbars and docked bars on it (every monitor has a taskbar on Windows 11), and its DPI
+// (the system's one scale where the monitors cannot have their own).
 struct MonitorArea {
     ScreenRect bounds;
     ScreenRect work;
+    int32_t dpi;
 };
 
 // Systems with more monitors than this are read as far as this many.
@@ -20,16 +22,31 @@ constexpr int32_t MonitorCapacity = 16;
 // overlaps most (the first of equals), else the one nearest to it. -1 when there is none.
 int32_t NearestMonitor(const ScreenRect& rect, const MonitorArea* monitors, int32_t count);
 
-// The perch floor for a sozu standing at spot (its rectangle with the window's bottom as its
-// own): the bottom of the work area of the monitor that holds the spot. A bottom taskbar
-// (taskbar non-null) that lies on that monitor counts too, as on one screen: Wine leaves its
-// own taskbar inside the work area. No monitors: the primary screen's floor, PerchFloor.
+// The perch floor at spot (PlanPerch gives it the window's bottom-left pixel): the bottom of
+// the work area of the monitor that holds the spot. A bottom taskbar (taskbar non-null) that
+// lies on that monitor counts too, as on one screen: Wine leaves its own taskbar inside the
+// work area. No monitors: the primary screen's floor, PerchFloor.
 int32_t MonitorPerchFloor(const ScreenRect& spot, const MonitorArea* monitors, int32_t count,
                           uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t screenHeight);
 
+// Where a perched sozu stands beside a window (its visible rectangle), and at what scale.
+// Both the floor (as MonitorPerchFloor) and the DPI are those of the monitor that holds the
+// window's bottom-left pixel, never of the monitors under the sozu itself: where two monitors
+// of different scales meet, the sozu's own size would otherwise decide which monitor holds
+// most of it, and the new size the other, without end. No monitors: currentDpi.
+struct PerchPlan {
+    ScreenPoint at;
+    int32_t dpi;    // held to 96..480
+    int32_t side;
+};
+PerchPlan PlanPerch(const ScreenRect& beside, const MonitorArea* monitors, int32_t count,
+                    uint8_t taskbarEdge, const ScreenRect* taskbar, int32_t screenHeight,
+                    int32_t currentDpi);
+
 // Where a free sozu of the given side with its top-left corner at `at` belongs: where it is
-// when its centre lies on any monitor (edges included), else centred in the work area of the
-// nearest monitor. With no monitors it stays where it is.
+// when its centre lies on any monitor (edges included), else centred on the nearest monitor's
+// whole rectangle, taskbars included, as on a single screen. With no monitors it stays where
+// it is.
 ScreenPoint OntoMonitors(ScreenPoint at, int32_t side, const MonitorArea* monitors,
                          int32_t count);
 

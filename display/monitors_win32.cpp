@@ -3,6 +3,7 @@
 #include "display/monitors.h"
 #include "app/settings.h"
 #include "app/system_win32.h"
+#include "display/scale_win32.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
     MONITORINFO mi = {};
     mi.cbSize = sizeof mi;
     if (info && info(monitor, &mi)) {
-        Monitors[MonitorCount++] = {FromRect(mi.rcMonitor), FromRect(mi.rcWork)};
+        Monitors[MonitorCount++] = {FromRect(mi.rcMonitor), FromRect(mi.rcWork),
+                                    MonitorDpi(monitor)};
     }
     return MonitorCount < MonitorCapacity;
 }

@@ -7,6 +7,7 @@
 #include "app/taskbar.h"
 #include "app/window_win32.h"
 #include "display/scale.h"
+#include "display/scale_win32.h"
 
 namespace {
 
@@ -52,14 +53,14 @@ bool Cloaked(HWND window) {
 }
 
 // The bottom taskbar is read afresh each tick: it may have grown, shrunk or hidden itself.
-// The monitors are not: they change only with a display or work-area change.
-int32_t CurrentFloor(const ScreenRect& spot) {
+// The monitors are not: they change only with a display, work-area or scale change.
+PerchPlan CurrentPlan(const ScreenRect& beside) {
     ScreenRect bar;
     const bool haveBar = TaskbarEdge == TaskbarBottom && ReadRect(TaskbarWindow, bar);
     int32_t count = 0;
     const MonitorArea* monitors = KnownMonitors(count);
-    return MonitorPerchFloor(spot, monitors, count, TaskbarEdge, haveBar ? &bar : nullptr,
-                             ScreenHeight);
+    return PlanPerch(beside, monitors, count, TaskbarEdge, haveBar ? &bar : nullptr, ScreenHeight,
+                     DisplayScale.dpi);
 }
 
 // The window the user sees below the sozu. Hidden windows stand in the z-order too (the
@@ -106,11 +107,9 @@ void PerchBesideForeground(HWND window) {
     ScreenRect rect;
     if (candidate && candidate != window && ReadVisibleRect(candidate, rect)) {
         PerchTarget = candidate;
-        // The floor is that of the monitor under the sozu's spot with no floor at all.
-        const int32_t side = DisplayScale.side;
-        const ScreenPoint spot = PerchPosition(rect, rect.bottom, side);
-        planned = PerchPosition(rect, CurrentFloor({spot.x, spot.y, spot.x + side, spot.y + side}),
-                                side);
+        const PerchPlan plan = CurrentPlan(rect);
+        if (plan.dpi != DisplayScale.dpi) ApplyDisplayScale(window, plan.dpi);
+        planned = plan.at;
     }
     SetWindowPos(window, HWND_TOPMOST, planned.x, planned.y, DisplayScale.side, DisplayScale.side,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);

@@ -53,13 +53,22 @@ void ApplyRegionOfFrame(HWND window, int32_t frame) {
     if (frame != AppliedFrame) {
         AppliedFrame = frame;
         // The window system takes whatever region it is given, so the master stays ours and
-        // only a copy is handed over; the copy it replaces is freed by the system.
-        HRGN copy = CreateRectRgn(0, 0, 0, 0);
-        const bool known = frame >= 0 && frame < FrameCount;
-        CombineRgn(copy, known ? FrameRegions[frame] : nullptr, nullptr, RGN_COPY);
+        // only a copy is handed over; the copy it replaces is freed by the system. Without a
+        // master or a copy (out of memory) the window gets no region, the whole square: an
+        // empty one would leave it invisible, and out of reach of every click.
+        const HRGN master = frame >= 0 && frame < FrameCount ? FrameRegions[frame] : nullptr;
+        HRGN copy = master ? CreateRectRgn(0, 0, 0, 0) : nullptr;
+        if (copy && CombineRgn(copy, master, nullptr, RGN_COPY) == ERROR) {
+            DeleteObject(copy);
+            copy = nullptr;
+        }
         SetWindowRgn(window, copy, TRUE);
         AppliedRegion = copy;
-        SetPropA(window, RegionProperty, copy);
+        if (copy) {
+            SetPropA(window, RegionProperty, copy);
+        } else {
+            RemovePropA(window, RegionProperty);
+        }
     }
     InvalidateRect(window, nullptr, FALSE);
 }

@@ -2,9 +2,7 @@
 
 DisplayScaleRecord DisplayScale = {BaseDpi, ArtworkSide};
 
-namespace {
 int32_t HeldDpi(int32_t dpi) { return dpi < BaseDpi ? BaseDpi : dpi > MaxDpi ? MaxDpi : dpi; }
-}  // namespace
 
 int32_t SozuSideForDpi(int32_t dpi) {
     return (ArtworkSide * HeldDpi(dpi) + BaseDpi / 2) / BaseDpi;

@@ -23,6 +23,9 @@ extern DisplayScaleRecord DisplayScale;
 // there, so that the scaled pictures' buffers have a bound.
 int32_t SozuSideForDpi(int32_t dpi);
 
+// dpi held to 96..480, as above.
+int32_t HeldDpi(int32_t dpi);
+
 // Sets DisplayScale for dpi (held to 96..480 as above).
 void SetDisplayScaleDpi(int32_t dpi);
 

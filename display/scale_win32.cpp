@@ -6,7 +6,7 @@
 #include "app/tray.h"
 #include "app/window_win32.h"
 #include "display/frame_masks.h"
-#include "display/placement.h"
+#include "display/monitors.h"
 #include "display/region.h"
 #include "display/region_build_win32.h"
 #include "res/resource.h"
@@ -23,6 +23,17 @@ SystemCallSlot DpiForWindowSlot = {User32Library, "GetDpiForWindow", LibrarySour
 SystemCallSlot MetricsForDpiSlot = {User32Library, "GetSystemMetricsForDpi",
                                     LibrarySource::AlreadyLoaded, false, nullptr};
 
+// Windows 8.1 gave each monitor its own scale, told by shcore.dll; 8.1 and 10 before 1607
+// have no GetDpiForWindow to ask instead. MonitorFromWindow is missing on 95 and NT 4.
+using GetDpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using MonitorFromWindowCall = HMONITOR(WINAPI*)(HWND, DWORD);
+constexpr char ShcoreLibrary[] = "shcore.dll";
+constexpr int EffectiveDpi = 0;   // MDT_EFFECTIVE_DPI: the scale the user chose
+SystemCallSlot DpiForMonitorSlot = {ShcoreLibrary, "GetDpiForMonitor",
+                                    LibrarySource::SystemFolder, false, nullptr};
+SystemCallSlot MonitorFromWindowSlot = {User32Library, "MonitorFromWindow",
+                                        LibrarySource::AlreadyLoaded, false, nullptr};
+
 // A scaled paint is composed at the artwork's size, then enlarged into the second buffer.
 // Both are 32-bit top-down DIB sections, so their pixels can be reached directly.
 HBITMAP ComposeBuffer = nullptr;
@@ -30,6 +41,13 @@ uint32_t* ComposePixels = nullptr;
 HBITMAP EnlargedBuffer = nullptr;
 uint32_t* EnlargedPixels = nullptr;
 int32_t EnlargedSide = 0;
+
+// The side the tray's pictures were loaded at.
+int TrayPictureSide = 0;
+
+// Set while a DPI change is applied: moving the window to the place Windows suggests could
+// bring another WM_DPICHANGED inside that very move.
+bool ApplyingDpiChange = false;
 
 int32_t ScreenDpi() {
     HDC screen = GetDC(nullptr);
@@ -132,11 +150,15 @@ void ReplaceCursor(HCURSOR& slot, HCURSOR fresh) {
     DestroyCursor(old);
 }
 
-// The tray's small icon and the cursors, at the sizes the system asks for at dpi. The shell
-// keeps its own copy of a tray icon, so the old pictures can go once the new one is sent.
-void ReloadIconsAndCursors(HWND window, int32_t dpi) {
-    const int small = MetricForDpi(SM_CXSMICON, dpi);
-    const int cursor = MetricForDpi(SM_CXCURSOR, dpi);
+// The tray's pictures at the small-icon size of the system's scale, whichever monitor the
+// sozu stands on: the taskbar draws them at that scale, and would shrink a larger picture.
+// GetSystemMetrics answers for the system's scale in a process aware of each monitor's. The
+// shell keeps its own copy of a tray icon, so the old pictures can go once the new one is
+// sent; at an unchanged size nothing is sent.
+void ReloadTrayPictures(HWND window) {
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    if (IconResting && IconTipping && small == TrayPictureSide) return;
+    TrayPictureSide = small;
     const HICON oldResting = IconResting;
     const HICON oldTipping = IconTipping;
     IconTipping = LoadIconSized(IDI_TRAY_TIPPING, small);
@@ -147,6 +169,11 @@ void ReloadIconsAndCursors(HWND window, int32_t dpi) {
     }
     if (oldResting) DestroyIcon(oldResting);
     if (oldTipping) DestroyIcon(oldTipping);
+}
+
+// The cursors at the size the system asks for at the window's own dpi.
+void ReloadCursors(int32_t dpi) {
+    const int cursor = MetricForDpi(SM_CXCURSOR, dpi);
     ReplaceCursor(CursorHand, LoadCursorSized(IDCUR_HAND, cursor));
     ReplaceCursor(CursorLadle, LoadCursorSized(IDCUR_LADLE, cursor));
     ReplaceCursor(CursorLadlePouring, LoadCursorSized(IDCUR_LADLE_POURING, cursor));
@@ -155,11 +182,20 @@ void ReloadIconsAndCursors(HWND window, int32_t dpi) {
 }  // namespace
 
 int32_t WindowDpi(HWND window) {
-    if (window) {
-        if (const auto forWindow = SystemCall<GetDpiForWindowCall>(DpiForWindowSlot)) {
-            const UINT dpi = forWindow(window);
-            if (dpi > 0) return static_cast<int32_t>(dpi);
-        }
+    if (!window) return ScreenDpi();
+    if (const auto forWindow = SystemCall<GetDpiForWindowCall>(DpiForWindowSlot)) {
+        const UINT dpi = forWindow(window);
+        if (dpi > 0) return static_cast<int32_t>(dpi);
+    }
+    const auto monitorOf = SystemCall<MonitorFromWindowCall>(MonitorFromWindowSlot);
+    return monitorOf ? MonitorDpi(monitorOf(window, MONITOR_DEFAULTTONEAREST)) : ScreenDpi();
+}
+
+int32_t MonitorDpi(HMONITOR monitor) {
+    const auto forMonitor = SystemCall<GetDpiForMonitorCall>(DpiForMonitorSlot);
+    UINT x = 0, y = 0;
+    if (monitor && forMonitor && SUCCEEDED(forMonitor(monitor, EffectiveDpi, &x, &y)) && x > 0) {
+        return static_cast<int32_t>(x);
     }
     return ScreenDpi();
 }
@@ -169,7 +205,8 @@ void ApplyDisplayScale(HWND window, int32_t dpi) {
     const int32_t side = DisplayScale.side;
     RebuildFrameRegions(side);
     RemakeBuffers(side);
-    ReloadIconsAndCursors(window, DisplayScale.dpi);
+    ReloadTrayPictures(window);
+    ReloadCursors(DisplayScale.dpi);
     if (window) ReapplyFrameRegion(window, FrameIndex);
 }
 
@@ -182,15 +219,20 @@ void AdoptWindowDpi(HWND window) {
 }
 
 LRESULT OnDpiChanged(HWND window, WPARAM dpis, LPARAM suggested) {
+    if (!FreePlacement(AppSettings.PositionMode)) {
+        // The message may tell of a monitor's new scale: the next perch reads it.
+        ReadMonitors();
+        return 0;
+    }
+    if (ApplyingDpiChange) return 0;
+    ApplyingDpiChange = true;
     ApplyDisplayScale(window, LOWORD(dpis));
     const int32_t side = DisplayScale.side;
     const RECT* to = reinterpret_cast<const RECT*>(suggested);
-    if (FreePlacement(AppSettings.PositionMode) && to) {
-        SetWindowPos(window, nullptr, to->left, to->top, side, side, SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-    }
-    SetWindowPos(window, nullptr, 0, 0, side, side, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    PerchBesideForeground(window);
+    const UINT keep = to ? 0 : SWP_NOMOVE;
+    SetWindowPos(window, nullptr, to ? to->left : 0, to ? to->top : 0, side, side,
+                 keep | SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyingDpiChange = false;
     return 0;
 }
 
@@ -222,4 +264,5 @@ void ReleaseScaledGraphics() {
     DeleteBuffers();
     ReplaceIcon(IconResting, nullptr);
     ReplaceIcon(IconTipping, nullptr);
+    TrayPictureSide = 0;
 }

@@ -7,8 +7,12 @@
 #include "display/scale.h"
 
 // The DPI the window is shown at: GetDpiForWindow where it exists (Windows 10 1607 on), else
-// the screen's LOGPIXELSX, which is the system's one scale. window may be null: the screen's.
+// that of the monitor it stands on (MonitorDpi), else the screen's LOGPIXELSX, which is the
+// system's one scale. window may be null: the screen's.
 int32_t WindowDpi(HWND window);
+
+// A monitor's own DPI where the system tells it (Windows 8.1 on), else the screen's.
+int32_t MonitorDpi(HMONITOR monitor);
 
 // Sets DisplayScale for dpi and remakes what depends on it. Before the window exists this only
 // makes the pictures; with a window it also puts the new shape on and repaints.
@@ -18,8 +22,9 @@ void ApplyDisplayScale(HWND window, int32_t dpi);
 // the start-up measured) and gives it the size for it.
 void AdoptWindowDpi(HWND window);
 
-// WM_DPICHANGED: another monitor or another scale setting. A free sozu takes the position
-// Windows suggests; a perched one perches again at its new size.
+// WM_DPICHANGED: another monitor or another scale setting. A free sozu takes the new scale and
+// the position Windows suggests. A perched one keeps its size: the monitor of the window it
+// stands beside decides that at the next perch, and nothing moves from within this message.
 LRESULT OnDpiChanged(HWND window, WPARAM dpis, LPARAM suggested);
 
 // WM_GETDPISCALEDSIZE: the sozu's side at the coming DPI, so that the rectangle Windows

@@ -10,6 +10,7 @@
 #include "app/commands_port.h"
 #include "app/settings.h"
 #include "display/monitors.h"
+#include "display/scale.h"
 #include "res/resource.h"
 
 namespace {
@@ -299,7 +300,7 @@ TEST(Commands, WindowCountsAsOnScreenWhileItsCentreIs) {
     };
     for (const auto& c : cases) {
         // One screen of 1024 x 768, as the one monitor; a sozu off it comes to its centre.
-        const MonitorArea screen = {{0, 0, 1024, 768}, {0, 0, 1024, 768}};
+        const MonitorArea screen = {{0, 0, 1024, 768}, {0, 0, 1024, 768}, BaseDpi};
         const ScreenPoint at = OntoMonitors({c.r.left, c.r.top}, 48, &screen, 1);
         EXPECT_EQ(at.x == c.r.left && at.y == c.r.top, c.on) << c.r.left << "," << c.r.top;
         if (!c.on) {

@@ -2,6 +2,7 @@
 // monitor, over the layouts the end-to-end test sets up and over none at all.
 #include <gtest/gtest.h>
 #include "display/monitors.h"
+#include "display/scale.h"
 
 namespace {
 
@@ -9,11 +10,13 @@ constexpr int32_t Side = 48;
 constexpr uint8_t BottomEdge = 2, SideEdge = 1;
 // A primary of 1024x768 with a taskbar, and a second monitor to the right, taller, whose own
 // taskbar (Windows 11) takes 40 px off its work area.
-const MonitorArea Right[] = {{{0, 0, 1024, 768}, {0, 0, 1024, 728}},
-                             {{1024, 0, 1824, 1000}, {1024, 0, 1824, 960}}};
+const MonitorArea Right[] = {{{0, 0, 1024, 768}, {0, 0, 1024, 728}, 96},
+                             {{1024, 0, 1824, 1000}, {1024, 0, 1824, 960}, 96}};
 // The second monitor to the left and higher, at negative coordinates.
-const MonitorArea Left[] = {{{0, 0, 1024, 768}, {0, 0, 1024, 768}},
-                            {{-800, -200, 0, 768}, {-800, -200, 0, 768}}};
+const MonitorArea Left[] = {{{0, 0, 1024, 768}, {0, 0, 1024, 768}, 96},
+                            {{-800, -200, 0, 768}, {-800, -200, 0, 768}, 96}};
+// A monitor smaller than the sozu (a hand-made layout): its centre lies left of and above it.
+const MonitorArea Tiny[] = {{{0, 0, 41, 41}, {0, 0, 41, 41}, 96}};
 const ScreenRect PrimaryBar = {0, 748, 1024, 768};
 
 }  // namespace
@@ -67,18 +70,70 @@ TEST(Monitors, FreeSozuComesOntoTheNearestMonitor) {
         {"on the second monitor: stays", {1300, 500}, Right, 2, {1300, 500}},
         {"on the left monitor: stays", {-500, 300}, Left, 2, {-500, 300}},
         {"centre on the far edge: stays", {1800, 976}, Right, 2, {1800, 976}},
-        {"centre just past the far edge", {1801, 500}, Right, 2, {1400, 456}},
-        {"a gone monitor: the nearest work area's centre", {3000, 3000}, Right, 2, {1400, 456}},
-        {"beyond the left: the primary's centre", {-2000, 100}, Right, 2, {488, 340}},
+        {"centre just past the far edge", {1801, 500}, Right, 2, {1400, 476}},
+        {"a gone monitor: the nearest one's centre", {3000, 3000}, Right, 2, {1400, 476}},
+        {"beyond the left: the primary's centre, its 40 px taskbar included", {-2000, 100},
+         Right, 2, {488, 360}},
         {"above the left monitor", {-500, -600}, Left, 2, {-424, 260}},
         {"the gap below the primary", {900, 900}, Left, 2, {488, 360}},
         {"no monitors: where it is", {3000, 3000}, nullptr, 0, {3000, 3000}},
-        {"hand-edited, largest", {INT32_MAX, INT32_MAX}, Right, 2, {1400, 456}},
+        {"hand-edited, largest", {INT32_MAX, INT32_MAX}, Right, 2, {1400, 476}},
         {"hand-edited, smallest", {INT32_MIN, INT32_MIN}, Left, 2, {-424, 260}},
+        {"smaller than the sozu: (41 - 48) / 2 truncated toward zero", {500, 500}, Tiny, 1,
+         {-3, -3}},
     };
     for (const auto& c : cases) {
         const ScreenPoint p = OntoMonitors(c.at, Side, c.monitors, c.count);
         EXPECT_EQ(p.x, c.placed.x) << c.name;
         EXPECT_EQ(p.y, c.placed.y) << c.name;
     }
+}
+
+// The system gives a window the DPI of the monitor that holds most of it, and tells it when
+// that changes; a perched sozu then keeps its scale and perches again at the next tick. Beside
+// a window whose left edge lies anywhere from 144 px before to 144 px past the seam of a
+// 100 % and a 150 % monitor (in both orders), perching and the system's answer must settle at
+// once: at most the one change to the scale of the window's own monitor, then none.
+TEST(Monitors, PerchedSozuSettlesWhereTwoScalesMeet) {
+    const MonitorArea layouts[][2] = {
+        {{{0, 0, 1024, 768}, {0, 0, 1024, 728}, 96},
+         {{1024, 0, 2944, 1080}, {1024, 0, 2944, 1020}, 144}},
+        {{{0, 0, 1920, 1080}, {0, 0, 1920, 1020}, 144},
+         {{1920, 0, 2944, 768}, {1920, 0, 2944, 728}, 96}},
+    };
+    for (const auto& monitors : layouts) {
+        const int32_t seam = monitors[0].bounds.right;
+        for (int32_t offset = -144; offset <= 144; ++offset) {
+            for (const int32_t startDpi : {96, 144}) {
+                const ScreenRect beside = {seam + offset, 200, seam + offset + 400, 600};
+                int32_t sozuDpi = startDpi, systemDpi = startDpi, changes = 0, told = 0;
+                PerchPlan plan = {};
+                for (int tick = 0; tick < 4; ++tick) {
+                    plan = PlanPerch(beside, monitors, 2, SideEdge, nullptr, 768, sozuDpi);
+                    changes += plan.dpi != sozuDpi;
+                    sozuDpi = plan.dpi;
+                    const ScreenRect sozu = {plan.at.x, plan.at.y, plan.at.x + plan.side,
+                                             plan.at.y + plan.side};
+                    const int32_t dpi = monitors[NearestMonitor(sozu, monitors, 2)].dpi;
+                    told += dpi != systemDpi;   // WM_DPICHANGED, which a perched sozu lets pass
+                    systemDpi = dpi;
+                }
+                const char* const where = offset < 0 ? "first" : "second";
+                SCOPED_TRACE(testing::Message() << where << " monitor, offset " << offset
+                                                << ", from " << startDpi << " DPI");
+                EXPECT_LE(changes, 1);
+                EXPECT_LE(told, 1);
+                EXPECT_EQ(sozuDpi, monitors[offset < 0 ? 0 : 1].dpi);
+                EXPECT_EQ(plan.side, SozuSideForDpi(sozuDpi));
+                EXPECT_EQ(plan.at.x + plan.side, beside.left);
+                EXPECT_EQ(plan.at.y + plan.side, beside.bottom);
+            }
+        }
+    }
+    // No monitors told (Windows 95, NT 4): the scale stays, the floor is the screen's.
+    const PerchPlan alone = PlanPerch({300, 100, 700, 900}, nullptr, 0, BottomEdge, &PrimaryBar,
+                                      768, 144);
+    EXPECT_EQ(alone.dpi, 144);
+    EXPECT_EQ(alone.at.x, 300 - 72);
+    EXPECT_EQ(alone.at.y, 748 - 72);
 }

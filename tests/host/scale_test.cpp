@@ -50,7 +50,7 @@ TEST(DisplayScale, OnScreenWhileTheCentreIs) {
             {300, 768 - h, true}, {300, 768 - h + 1, false},
         };
         for (const auto& e : edges) {
-            const MonitorArea screen = {{0, 0, 1024, 768}, {0, 0, 1024, 768}};
+            const MonitorArea screen = {{0, 0, 1024, 768}, {0, 0, 1024, 768}, BaseDpi};
             const ScreenPoint at = OntoMonitors({e.left, e.top}, s, &screen, 1);
             EXPECT_EQ(at.x == e.left && at.y == e.top, e.on)
                 << c.dpi << " at " << e.left << "," << e.top;

@@ -1,6 +1,7 @@
 // The sozu at other display scales, with the program's own artwork: the enlarged paint repeats
-// the artwork's pixels exactly, the shape covers exactly the enlarged frame's pixels, and a
-// window told of a new DPI takes the new size, shape and icons.
+// the artwork's pixels exactly, the shape covers exactly the enlarged frame's pixels, a free
+// window told of a new DPI takes the new size and shape, a perched one its window's monitor's,
+// and the tray's pictures keep the system's size.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "app/settings.h"
@@ -138,7 +139,7 @@ TEST_F(ScaleTest, ShapeIsExactlyTheEnlargedFramesPixels) {
     }
 }
 
-TEST_F(ScaleTest, NewDpiResizesTheWindowItsShapeAndIcons) {
+TEST_F(ScaleTest, NewDpiResizesAFreeWindowAndItsShape) {
     AppSettings.PositionMode = PositionFree;
     HWND window = window_ = MakeSozuTestWindow(TestClass, TestWindowProc);
     ASSERT_NE(window, nullptr);
@@ -167,21 +168,33 @@ TEST_F(ScaleTest, NewDpiResizesTheWindowItsShapeAndIcons) {
         ASSERT_NE(GetWindowRgn(window, applied), ERROR) << s.dpi;
         EXPECT_TRUE(EqualRgn(applied, FrameRegions[FrameIndex])) << s.dpi;
         DeleteObject(applied);
-        // The tray's picture is the small icon at the new scale (Windows' own metric for it
-        // where the system has one per DPI).
-        using MetricsForDpi = int(WINAPI*)(int, UINT);
-        const auto forDpi = reinterpret_cast<MetricsForDpi>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
-        const int small = forDpi ? forDpi(SM_CXSMICON, s.dpi) : GetSystemMetrics(SM_CXSMICON);
-        EXPECT_EQ(IconSide(IconResting), small) << s.dpi;
-        if (forDpi && s.dpi == 144) {
-            EXPECT_EQ(IconSide(IconResting), 24);   // the tray icon's 24-pixel picture
-        }
-        EXPECT_EQ(IconSide(IconTipping), small) << s.dpi;
     }
 }
 
-TEST_F(ScaleTest, PerchedSozuPerchesAgainAtItsNewSize) {
+// The taskbar draws the tray's pictures at the system's scale, whatever monitor the sozu
+// stands on: they keep the plain small-icon size, and are not sent again. The cursors follow
+// the window's scale (Windows' own metric for it where the system has one per DPI).
+TEST_F(ScaleTest, TrayPicturesKeepTheSystemSizeAndCursorsFollowTheWindow) {
+    using MetricsForDpi = int(WINAPI*)(int, UINT);
+    const auto forDpi = reinterpret_cast<MetricsForDpi>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
+    const HICON resting = IconResting, tipping = IconTipping;
+    for (int32_t dpi : {192, 144, 96}) {
+        ApplyDisplayScale(nullptr, dpi);
+        EXPECT_EQ(IconSide(IconResting), GetSystemMetrics(SM_CXSMICON)) << dpi;
+        EXPECT_EQ(IconSide(IconTipping), GetSystemMetrics(SM_CXSMICON)) << dpi;
+        EXPECT_EQ(IconResting, resting) << dpi;
+        EXPECT_EQ(IconTipping, tipping) << dpi;
+        const int cursor = forDpi ? forDpi(SM_CXCURSOR, dpi) : GetSystemMetrics(SM_CXCURSOR);
+        EXPECT_EQ(IconSide(CursorHand), cursor) << dpi;
+        EXPECT_EQ(IconSide(CursorLadle), cursor) << dpi;
+    }
+}
+
+// A perched sozu takes the scale of the monitor that holds its window (this session's one
+// monitor) when it perches, and keeps size and place whatever WM_DPICHANGED says of its own
+// rectangle: where two monitors of different scales meet, following that flips it for ever.
+TEST_F(ScaleTest, PerchedSozuTakesItsWindowsMonitorScaleAndKeepsIt) {
     AppSettings.PositionMode = PositionPerched;
     AboutDialogOpen = 0;
     HWND window = window_ = MakeSozuTestWindow(TestClass, TestWindowProc);
@@ -190,15 +203,22 @@ TEST_F(ScaleTest, PerchedSozuPerchesAgainAtItsNewSize) {
     ShowWindow(target, SW_SHOW);
     SetForegroundWindow(target);
     PerchTarget = target;
-    MeasureScreenAndTaskbar();   // the floor: the taskbar and the monitors
-    const RECT ignored = {0, 0, 1, 1};   // a perched sozu goes beside its window instead
-    for (int32_t dpi : {192, 96}) {
+    MeasureScreenAndTaskbar();   // the floor and the scale: the taskbar and the monitors
+    const int32_t monitorDpi = WindowDpi(target);
+    const int32_t side = SozuSideForDpi(monitorDpi);
+    ApplyDisplayScale(window, monitorDpi == 192 ? 96 : 192);   // not the monitor's scale
+    RECT t = {};
+    GetWindowRect(target, &t);
+    const RECT suggested = {0, 0, 1, 1};
+    for (int32_t dpi : {192, 96, 144}) {
+        PerchBesideForeground(window);
         SendMessageA(window, DpiChangedMessage, MAKEWPARAM(dpi, dpi),
-                     reinterpret_cast<LPARAM>(&ignored));
-        RECT r = {}, t = {};
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT r = {};
         GetWindowRect(window, &r);
-        GetWindowRect(target, &t);
-        EXPECT_EQ(r.right - r.left, SozuSideForDpi(dpi)) << dpi;
+        EXPECT_EQ(DisplayScale.dpi, monitorDpi) << dpi;
+        EXPECT_EQ(r.right - r.left, side) << dpi;
+        EXPECT_EQ(r.bottom - r.top, side) << dpi;
         EXPECT_EQ(r.right, t.left) << dpi;
         EXPECT_EQ(r.bottom, t.bottom) << dpi;
     }
