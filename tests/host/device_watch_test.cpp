@@ -1,0 +1,157 @@
+// The watch over the sound output: its verdicts look by look, and over the fake device a device
+// that goes away, one that comes back, and a new default output.
+#include <cstring>
+#include <vector>
+
+#include "app/settings.h"
+#include "sim/sim.h"
+#include "sound/device_watch.h"
+#include "sound/effects.h"
+#include "sound/engine.h"
+#include "sound/engine_state.h"
+#include "tests/host/engine_fake_test.h"
+
+namespace {
+
+// One spell after another, look by look: the pace of the tries, one write-up per spell, and
+// nothing while the engine is not wanted.
+TEST(DeviceWatchJudge, PacesTriesAndEndsASpellAfterAGoodInterval) {
+    struct Look {
+        uint32_t nowMs;
+        int32_t wanted, running, gone, moved;
+        DeviceVerdict verdict;
+        const char* why;
+    } looks[] = {
+        {0, 1, 1, 0, 0, DeviceFine, "healthy"},
+        {2000, 1, 1, 1, 0, DeviceLeave, "gone: written down, tried at once"},
+        {4000, 1, 1, 1, 0, DeviceDrop, "the new device gone too, 2 s after the try"},
+        {6000, 1, 0, 0, 0, DeviceWait, "down, 4 s after the try"},
+        {8000, 1, 0, 0, 0, DeviceRetry, "down, 6 s after: tried quietly"},
+        {10000, 1, 1, 0, 0, DeviceFine, "back"},
+        {12000, 1, 1, 0, 1, DeviceWait, "a new default within the pace waits"},
+        {14000, 1, 1, 0, 1, DeviceRetry, "and is followed quietly once due"},
+        {20000, 1, 1, 0, 0, DeviceFine, "a good interval ends the spell"},
+        {22000, 1, 1, 0, 1, DeviceFollow, "a new spell: followed at once, failure written"},
+        {24000, 0, 0, 0, 0, DeviceFine, "nobody there: no try, no count"},
+        {26000, 0, 0, 0, 0, DeviceFine, "still away"},
+        {28000, 1, 0, 0, 0, DeviceWait, "back, down: the pace starts, no try yet"},
+        {34000, 1, 0, 0, 0, DeviceRetry, "due"},
+    };
+    DeviceWatchState state = {};
+    for (const Look& l : looks) {
+        SCOPED_TRACE(l.why);
+        EXPECT_EQ(JudgeDevice(state, {l.wanted, l.running, l.gone, l.moved}, l.nowMs), l.verdict);
+    }
+    // The millisecond clock wraps after 49.7 days; the pace goes on across it.
+    state = {1, 0xFFFFF000u};
+    EXPECT_EQ(JudgeDevice(state, {1, 0, 0, 0}, 0x00000300u), DeviceWait);
+    EXPECT_EQ(JudgeDevice(state, {1, 0, 0, 0}, 0x00000800u), DeviceRetry);
+}
+
+const WindowHandle Window = reinterpret_cast<WindowHandle>(0x99);
+
+class DeviceWatchTest : public FakeSoundTest {
+protected:
+    void SetUp() override {
+        FakeSoundTest::SetUp();
+        for (int i = 0; i < SoundEffectCount; ++i) AddFakeResource(243 + i, 4410);
+        saved_ = AppSettings;
+        AppSettings.VolumeLevel = 3;
+        AppSettings.WaterSoundEffect = 1;
+        StreamLevel = 80;
+        SoundMode = SoundModeEngine;
+        SoundDeviceWatch = {};
+        ASSERT_EQ(RestartSoundEngine(Window), 0);
+    }
+    void TearDown() override {
+        AppSettings = saved_;
+        SoundMode = SoundModeOff;
+        FakeSoundTest::TearDown();
+    }
+    // Running as the user set it: the one-shot volume, and both water loops playing.
+    void ExpectSoundingAsSet() {
+        ASSERT_NE(Engine.device, nullptr);
+        EXPECT_EQ(AsFake(Engine.library[SoundStrike].buffer)->volume, VolumeTable[3]);
+        EXPECT_TRUE(AsFake(Engine.library[SoundWaterA].buffer)->playing);
+        EXPECT_TRUE(AsFake(Engine.library[SoundWaterB].buffer)->playing);
+        EXPECT_EQ(Fake.cooperativeWindow, Window);
+    }
+    AppSettingsRecord saved_ = {};
+};
+
+TEST_F(DeviceWatchTest, AGoneDeviceIsLeftTriedAtThePaceAndFollowedBack) {
+    const AppSettingsRecord chosen = AppSettings;
+    EXPECT_EQ(WatchSoundDevice(Window, 0), DeviceFine);
+    // Unplugged while nothing sounds: the look at the device notices; nothing opens.
+    Fake.bufferAnswer = DeviceCodes::EndpointInvalidated;
+    Fake.failCreateDevice = true;
+    std::vector<uint32_t> tries;
+    for (uint32_t now = 2000; now <= 40000; now += DeviceWatchPeriodMs) {
+        const int before = Fake.createCalls;
+        WatchSoundDevice(Window, now);
+        if (Fake.createCalls != before) tries.push_back(now);
+        EXPECT_EQ(Engine.device, nullptr);
+    }
+    EXPECT_EQ(tries, (std::vector<uint32_t>{2000, 8000, 14000, 20000, 26000, 32000, 38000}));
+    EXPECT_EQ(SupportText(), "Sound Device Lost Error (0x88890004)\n");
+
+    // A device answers again: sound is back at the next try, as the user set it.
+    Fake.bufferAnswer = 0;
+    Fake.failCreateDevice = false;
+    EXPECT_EQ(WatchSoundDevice(Window, 40000), DeviceWait);
+    EXPECT_EQ(WatchSoundDevice(Window, 44000), DeviceRetry);
+    ExpectSoundingAsSet();
+    EXPECT_EQ(WatchSoundDevice(Window, 46000), DeviceFine);
+    EXPECT_EQ(SupportText(), "Sound Device Lost Error (0x88890004)\n");
+    EXPECT_EQ(SoundMode, SoundModeEngine);
+    EXPECT_EQ(0, std::memcmp(&chosen, &AppSettings, sizeof chosen));
+}
+
+// Only answers that mean the device itself is gone make the watch leave it; a buffer lost to
+// another program's focus is restored where it is used, as before.
+TEST_F(DeviceWatchTest, OnlyAGoneDeviceIsLeft) {
+    const struct {
+        int32_t answer;
+        DeviceVerdict verdict;
+    } cases[] = {
+        {DeviceCodes::NoDriver, DeviceLeave},
+        {DeviceCodes::EndpointInvalidated, DeviceLeave},
+        {DeviceCodes::AudioServiceStopped, DeviceLeave},
+        {DeviceCodes::BufferLost, DeviceFine},
+        {DeviceCodes::InvalidParam, DeviceFine},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        SoundDeviceWatch = {};
+        ASSERT_EQ(RestartSoundEngine(Window), 0);
+        // Heard through a sound the sozu asks for, then the device answers again.
+        Fake.bufferAnswer = c.answer;
+        PlaySoundEffect(SoundStrike);
+        Fake.bufferAnswer = 0;
+        EXPECT_EQ(WatchSoundDevice(Window, 0), c.verdict);
+        ExpectSoundingAsSet();
+    }
+}
+
+TEST_F(DeviceWatchTest, ANewDefaultOutputRestartsTheEngineAndTheSameOneDoesNot) {
+    const int opened = Fake.createCalls;
+    EXPECT_EQ(WatchSoundDevice(Window, 2000), DeviceFine);
+    EXPECT_EQ(Fake.createCalls, opened);
+
+    Fake.defaultIdByte = 9;
+    EXPECT_EQ(WatchSoundDevice(Window, 4000), DeviceFollow);
+    EXPECT_EQ(Fake.createCalls, opened + 1);
+    EXPECT_EQ(Engine.openedOn.bytes[0], 9);
+    ExpectSoundingAsSet();
+    EXPECT_EQ(WatchSoundDevice(Window, 6000), DeviceFine);
+    EXPECT_EQ(SupportText(), "<none>");
+
+    // DirectSound before DirectX 8.1 cannot tell the default: nothing changes.
+    Fake.hasGetDeviceId = false;
+    ASSERT_EQ(RestartSoundEngine(Window), 0);
+    Fake.defaultIdByte = 11;
+    EXPECT_EQ(WatchSoundDevice(Window, 30000), DeviceFine);
+    EXPECT_EQ(Fake.createCalls, opened + 2);
+}
+
+}  // namespace
