@@ -22,10 +22,18 @@ void RestartQuietly(WindowHandle window) {
     EngineFailuresMuted = 0;
 }
 
-bool DefaultMoved() {
+// The default output against the one the engine opened on: another one is a move; none at all
+// means every output is gone, the engine's with them (its own calls may say only that a buffer
+// was lost, which a focus change says too).
+void LookAtTheDefault(DeviceLook& look) {
+    if (Engine.openedOnKnown == 0) return;
     DeviceId now = {};
-    return Engine.openedOnKnown != 0 && SoundEngine::DefaultOutputId(&now) != 0 &&
-           std::memcmp(&now, &Engine.openedOn, sizeof now) != 0;
+    const int32_t answer = SoundEngine::DefaultOutputId(&now);
+    if (answer != 0) {
+        if (look.goneResult == 0) look.goneResult = answer;
+        return;
+    }
+    look.defaultMoved = std::memcmp(&now, &Engine.openedOn, sizeof now) != 0;
 }
 
 }  // namespace
@@ -67,7 +75,7 @@ DeviceVerdict WatchSoundDevice(WindowHandle window, uint32_t nowMs) {
     look.running = Engine.device != nullptr;
     if (look.wanted && look.running) {
         look.goneResult = SoundEngine::DeviceGoneResult();
-        look.defaultMoved = DefaultMoved();
+        LookAtTheDefault(look);
     }
     const DeviceVerdict verdict = JudgeDevice(SoundDeviceWatch, look, nowMs);
     switch (verdict) {

@@ -126,7 +126,7 @@ int32_t InitSteps(WindowHandle window, uint32_t sampleRate, uint32_t bitsPerSamp
     // Optional: only DirectX 8.1 and later tell which output is the default. Read before the
     // device opens, so a default that changes in between shows as a change afterwards.
     Engine.getDeviceIdFunction = SoundDevice.lookup(Engine.dsoundModule, "GetDeviceID");
-    Engine.openedOnKnown = SoundEngine::DefaultOutputId(&Engine.openedOn);
+    Engine.openedOnKnown = SoundEngine::DefaultOutputId(&Engine.openedOn) == 0;
     SoundDeviceHandle* device = nullptr;
     if (SoundDevice.createDevice(create, &Engine.driverList.identifiers[0], &device) != 0 ||
         device == nullptr)
@@ -401,13 +401,13 @@ int32_t SetGlobalFocus(int32_t flag) {
 }
 
 int32_t DefaultOutputId(DeviceId* id) {
-    if (Engine.getDeviceIdFunction == nullptr) return 0;
-    return SoundDevice.getDeviceId(Engine.getDeviceIdFunction, &DefaultPlaybackAlias, id) == 0;
+    if (Engine.getDeviceIdFunction == nullptr) return DeviceCodes::Unsupported;
+    return SoundDevice.getDeviceId(Engine.getDeviceIdFunction, &DefaultPlaybackAlias, id);
 }
 
 int32_t DeviceGoneResult() {
-    // The primary buffer's cursor is the device's own: asking it is the cheapest call that
-    // reaches the device, so a device that went while nothing played is noticed too.
+    // One cheap call on the primary buffer, which stands for the device: a device that went
+    // while nothing played is noticed too, where DirectSound says so there.
     uint32_t cursor = 0;
     if (Engine.primaryBuffer != nullptr)
         Noted(SoundDevice.getCurrentPosition(Engine.primaryBuffer, &cursor));

@@ -42,8 +42,9 @@ int32_t SetGlobalFocus(int32_t flag);
 // WriteSupportInfo (sound/supinfo.h) is the table's last entry.
 
 // Beyond the table, for the program's watch over its output device:
-// 1 with the default output's identifier, while the engine holds a dsound.dll that tells it
-// (DirectX 8.1 and later) and it answers; 0 otherwise.
+// The default output's identifier, read through the dsound.dll the engine holds: 0 and the
+// identifier, the platform's failure (none is the default now), or DeviceCodes::Unsupported
+// while the engine is down or its DirectSound predates DirectX 8.1.
 int32_t DefaultOutputId(DeviceId* id);
 // The first result since the start that said the device is gone, after one look at the
 // device; 0 while it answers (and while the engine is down).

@@ -83,6 +83,7 @@ extern SoundDeviceApi SoundDevice;
 
 namespace DeviceCodes {
 constexpr int32_t InvalidParam = static_cast<int32_t>(0x80070057u);   // DSERR_INVALIDPARAM
+constexpr int32_t Unsupported = static_cast<int32_t>(0x80004001u);    // DSERR_UNSUPPORTED
 // What DirectSound answers once the device under it has gone: no driver any more (every
 // version), and on Vista and later, where it runs over the audio endpoints, the endpoint
 // unplugged or disabled, or the audio service stopped. DSERR_BUFFERLOST is not among them: a

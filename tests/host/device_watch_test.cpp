@@ -108,26 +108,32 @@ TEST_F(DeviceWatchTest, AGoneDeviceIsLeftTriedAtThePaceAndFollowedBack) {
 }
 
 // Only answers that mean the device itself is gone make the watch leave it; a buffer lost to
-// another program's focus is restored where it is used, as before.
+// another program's focus is restored where it is used, as before. With no default output
+// left at all, the engine's device has gone with the rest.
 TEST_F(DeviceWatchTest, OnlyAGoneDeviceIsLeft) {
+    constexpr int32_t NotFound = static_cast<int32_t>(0x80070490u);   // E_NOTFOUND
     const struct {
-        int32_t answer;
+        int32_t soundAnswer;
+        int32_t defaultAnswer;
         DeviceVerdict verdict;
     } cases[] = {
-        {DeviceCodes::NoDriver, DeviceLeave},
-        {DeviceCodes::EndpointInvalidated, DeviceLeave},
-        {DeviceCodes::AudioServiceStopped, DeviceLeave},
-        {DeviceCodes::BufferLost, DeviceFine},
-        {DeviceCodes::InvalidParam, DeviceFine},
+        {DeviceCodes::NoDriver, 0, DeviceLeave},
+        {DeviceCodes::EndpointInvalidated, 0, DeviceLeave},
+        {DeviceCodes::AudioServiceStopped, 0, DeviceLeave},
+        {DeviceCodes::BufferLost, 0, DeviceFine},
+        {DeviceCodes::InvalidParam, 0, DeviceFine},
+        {DeviceCodes::BufferLost, NotFound, DeviceLeave},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.answer);
+        SCOPED_TRACE(c.soundAnswer);
         SoundDeviceWatch = {};
+        Fake.getDeviceIdAnswer = 0;
         ASSERT_EQ(RestartSoundEngine(Window), 0);
-        // Heard through a sound the sozu asks for, then the device answers again.
-        Fake.bufferAnswer = c.answer;
+        // Heard through a sound the sozu asks for; then the device answers again.
+        Fake.bufferAnswer = c.soundAnswer;
         PlaySoundEffect(SoundStrike);
         Fake.bufferAnswer = 0;
+        Fake.getDeviceIdAnswer = c.defaultAnswer;
         EXPECT_EQ(WatchSoundDevice(Window, 0), c.verdict);
         ExpectSoundingAsSet();
     }

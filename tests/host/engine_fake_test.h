@@ -56,6 +56,7 @@ struct FakeSoundState {
     // GetDeviceID: whether dsound exports it, and the default output it tells.
     bool hasGetDeviceId = true;
     uint8_t defaultIdByte = 7;
+    int32_t getDeviceIdAnswer = 0;   // a failure: no output is the default
     // Answers of successive enumerations; 0 once the list runs out.
     std::vector<int32_t> enumerateAnswers;
     // Devices each enumeration reports: a description, and an identifier or none.
