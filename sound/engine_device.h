@@ -88,10 +88,11 @@ constexpr int32_t Unsupported = static_cast<int32_t>(0x80004001u);    // DSERR_U
 // version), and on Vista and later, where it runs over the audio endpoints, the endpoint
 // unplugged or disabled, or the audio service stopped. DSERR_BUFFERLOST is not among them: a
 // focus change causes it, and Restore brings such a buffer back.
-constexpr int32_t NoDriver = static_cast<int32_t>(0x88780078u);            // DSERR_NODRIVER
-constexpr int32_t EndpointInvalidated = static_cast<int32_t>(0x88890004u); // AUDCLNT_E_DEVICE_INVALIDATED
-constexpr int32_t AudioServiceStopped = static_cast<int32_t>(0x88890010u); // AUDCLNT_E_SERVICE_NOT_RUNNING
-constexpr int32_t BufferLost = static_cast<int32_t>(0x88780096u);          // DSERR_BUFFERLOST
+constexpr int32_t NoDriver = static_cast<int32_t>(0x88780078u);   // DSERR_NODRIVER
+// AUDCLNT_E_DEVICE_INVALIDATED and AUDCLNT_E_SERVICE_NOT_RUNNING
+constexpr int32_t EndpointInvalidated = static_cast<int32_t>(0x88890004u);
+constexpr int32_t AudioServiceStopped = static_cast<int32_t>(0x88890010u);
+constexpr int32_t BufferLost = static_cast<int32_t>(0x88780096u);   // DSERR_BUFFERLOST
 constexpr uint32_t PriorityLevel = 2;                                 // DSSCL_PRIORITY
 constexpr uint32_t PlayLooping = 1;                                   // DSBPLAY_LOOPING
 constexpr uint32_t PrimaryBufferFlags = 0x81;       // DSBCAPS_PRIMARYBUFFER | CTRLVOLUME

@@ -152,7 +152,7 @@ int ParseResource(const char* name, WaveInfo* info) {
 SoundDeviceApi SoundDevice = {
     // From the system folder by full path: a dsound.dll beside the program must not be taken.
     LoadSystemModule, LookUpInModule, UnloadModule, Enumerate, CreateDevice, GetDeviceId,
-    SetCooperativeLevel, CreateBuffer, ReleaseDevice, Restore, Lock, Unlock, Play, Stop, GetCurrentPosition,
-    SetCurrentPosition, GetVolume, SetVolume, GetPan, SetPan, GetFrequency, SetFrequency,
-    GetFormat, SetFormat, Release, HasWaveResource, ParseResource,
+    SetCooperativeLevel, CreateBuffer, ReleaseDevice, Restore, Lock, Unlock, Play, Stop,
+    GetCurrentPosition, SetCurrentPosition, GetVolume, SetVolume, GetPan, SetPan, GetFrequency,
+    SetFrequency, GetFormat, SetFormat, Release, HasWaveResource, ParseResource,
 };

@@ -246,8 +246,9 @@ void UnloadWinmm(void*) { Fake.multimediaLoaded = false; }
 
 SoundDeviceApi SoundDevice = {
     Load, Lookup, Unload, Enumerate, CreateDevice, GetDeviceId, Cooperative, CreateBuffer,
-    ReleaseDevice, Restore, Lock, Unlock, Play, Stop, GetPosition, SetPosition, GetVolume, SetVolume, GetPan,
-    SetPan, GetFrequency, SetFrequency, GetFormat, SetFormat, Release, HasResource, ParseResource,
+    ReleaseDevice, Restore, Lock, Unlock, Play, Stop, GetPosition, SetPosition, GetVolume,
+    SetVolume, GetPan, SetPan, GetFrequency, SetFrequency, GetFormat, SetFormat, Release,
+    HasResource, ParseResource,
 };
 
 void ResetFakeSound() {

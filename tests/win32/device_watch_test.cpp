@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/settings.h"
+#include "app/window_win32.h"
 #include "sim/sim.h"
 #include "sound/device_watch.h"
 #include "sound/effects.h"
@@ -53,7 +54,7 @@ protected:
         AppSettings = saved_;
         DestroyWindow(window_);
     }
-    void Look() { DeviceWatchTimerProc(window_, WM_TIMER, 5, GetTickCount()); }
+    void Look() { DeviceWatchTimerProc(window_, WM_TIMER, DeviceWatchTimer, GetTickCount()); }
     HWND window_ = nullptr;
     AppSettingsRecord saved_ = {};
 };
