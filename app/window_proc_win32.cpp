@@ -9,12 +9,14 @@
 #include "display/paint.h"
 #include "display/placement.h"
 #include "display/scale_win32.h"
+#include "sound/device_watch.h"
 #include "sound/engine.h"
 
 namespace {
 
 LRESULT OnCreate(HWND window) {
     SetTimer(window, HeartbeatTimer, HeartbeatMs, nullptr);
+    SetTimer(window, DeviceWatchTimer, DeviceWatchPeriodMs, DeviceWatchTimerProc);
     return 0;
 }
 
@@ -43,6 +45,7 @@ LRESULT OnDestroy(HWND window) {
     KillTimer(window, HeartbeatTimer);
     KillTimer(window, ClickTipTimer);
     KillTimer(window, WaterSoundTimer);
+    KillTimer(window, DeviceWatchTimer);
     PostQuitMessage(0);
     return 0;
 }

@@ -31,6 +31,7 @@ constexpr char TaskbarCreatedMessageName[] = "TaskbarCreated";
 constexpr UINT HeartbeatTimer = 1;
 constexpr UINT ClickTipTimer = 2;
 constexpr UINT WaterSoundTimer = 3;
+constexpr UINT DeviceWatchTimer = 5;   // the sound output's watch (sound/device_watch.h)
 constexpr UINT HeartbeatMs = 128;
 constexpr char WindowClassName[] = "Tsutsuri";
 constexpr char RegionProperty[] = "region";

@@ -12,6 +12,7 @@
 #include "sound/supinfo.h"
 
 SoundEngineState Engine = {};
+int32_t EngineFailuresMuted = 0;
 
 namespace {
 
@@ -24,6 +25,12 @@ constexpr int32_t NoVolume = 1;
 // The single-precision millisecond factor, used in extended precision as the engine always
 // has: 0.0010000000474974513, so 10 ms at 44100 bytes a second is byte 441, not 440.
 constexpr long double MillisecondFactor = static_cast<long double>(0.001f);
+
+// A call's result, kept when it is the first to say the device is gone.
+int32_t Noted(int32_t result) {
+    if (Engine.goneResult == 0 && MeansDeviceGone(result)) Engine.goneResult = result;
+    return result;
+}
 
 SampleSlot* SlotWithBuffer(uint32_t slot) {
     if (Engine.library == nullptr || slot >= Engine.slotCount) return nullptr;
@@ -116,6 +123,10 @@ int32_t InitSteps(WindowHandle window, uint32_t sampleRate, uint32_t bitsPerSamp
     void* create = SoundDevice.lookup(Engine.dsoundModule, "DirectSoundCreate");
     if (create == nullptr)
         return ReportEngineFailure("GetProcAddress Failed (DSOUND.DLL - DirectSoundCreate)");
+    // Optional: only DirectX 8.1 and later tell which output is the default. Read before the
+    // device opens, so a default that changes in between shows as a change afterwards.
+    Engine.getDeviceIdFunction = SoundDevice.lookup(Engine.dsoundModule, "GetDeviceID");
+    Engine.openedOnKnown = SoundEngine::DefaultOutputId(&Engine.openedOn) == 0;
     SoundDeviceHandle* device = nullptr;
     if (SoundDevice.createDevice(create, &Engine.driverList.identifiers[0], &device) != 0 ||
         device == nullptr)
@@ -172,7 +183,7 @@ int ReportEngineFailure(const char* format, ...) {
     va_end(args);
     SoundEngine::Shutdown();
     std::strcat(text, "\n");
-    WriteSupportInfo("%s", text);
+    if (!EngineFailuresMuted) WriteSupportInfo("%s", text);
     return 0;
 }
 
@@ -208,6 +219,9 @@ void Shutdown() {
         SoundDevice.unloadLibrary(Engine.dsoundModule);
         Engine.dsoundModule = nullptr;
     }
+    Engine.getDeviceIdFunction = nullptr;
+    Engine.openedOnKnown = 0;
+    Engine.goneResult = 0;
     if (Engine.holdsMultimedia) {
         Engine.holdsMultimedia = 0;
         ReleaseMultimedia();
@@ -278,22 +292,22 @@ void FreeAllSamples() {
 int32_t PlaySample(uint32_t slot, int32_t loop) {
     SampleSlot* s = SlotWithBuffer(slot);
     if (s == nullptr) return 0;
-    SoundDevice.play(s->buffer, loop != 0 ? DeviceCodes::PlayLooping : 0u);
+    Noted(SoundDevice.play(s->buffer, loop != 0 ? DeviceCodes::PlayLooping : 0u));
     return 1;
 }
 
 int32_t StopSample(uint32_t slot) {
     SampleSlot* s = SlotWithBuffer(slot);
     if (s == nullptr) return 0;
-    SoundDevice.stop(s->buffer);
+    Noted(SoundDevice.stop(s->buffer));
     return 1;
 }
 
 int32_t RewindSample(uint32_t slot) {
     SampleSlot* s = SlotWithBuffer(slot);
     if (s == nullptr) return 0;
-    SoundDevice.stop(s->buffer);
-    SoundDevice.setCurrentPosition(s->buffer, 0);
+    Noted(SoundDevice.stop(s->buffer));
+    Noted(SoundDevice.setCurrentPosition(s->buffer, 0));
     return 1;
 }
 
@@ -307,7 +321,7 @@ int32_t GetPan(uint32_t slot) {
 int32_t SetPan(uint32_t slot, int32_t pan) {
     SampleSlot* s = SlotWithBuffer(slot);
     if (s == nullptr) return 0;
-    SoundDevice.setPan(s->buffer, pan);
+    Noted(SoundDevice.setPan(s->buffer, pan));
     return 1;
 }
 
@@ -335,7 +349,7 @@ int32_t GetVolume(uint32_t slot) {
 int32_t SetVolume(uint32_t slot, int32_t volume) {
     SampleSlot* s = SlotWithBuffer(slot);
     if (s == nullptr) return 0;
-    SoundDevice.setVolume(s->buffer, volume);
+    Noted(SoundDevice.setVolume(s->buffer, volume));
     return 1;
 }
 
@@ -384,6 +398,20 @@ int32_t SetGlobalFocus(int32_t flag) {
     CloseStream();
     Engine.globalFocus = flag;
     return 1;
+}
+
+int32_t DefaultOutputId(DeviceId* id) {
+    if (Engine.getDeviceIdFunction == nullptr) return DeviceCodes::Unsupported;
+    return SoundDevice.getDeviceId(Engine.getDeviceIdFunction, &DefaultPlaybackAlias, id);
+}
+
+int32_t DeviceGoneResult() {
+    // One cheap call on the primary buffer, which stands for the device: a device that went
+    // while nothing played is noticed too, where DirectSound says so there.
+    uint32_t cursor = 0;
+    if (Engine.primaryBuffer != nullptr)
+        Noted(SoundDevice.getCurrentPosition(Engine.primaryBuffer, &cursor));
+    return Engine.goneResult;
 }
 
 }  // namespace SoundEngine

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include "app/state.h"
 
+struct DeviceId;
+
 namespace SoundEngine {
 
 constexpr int32_t InterfaceVersion = 355;
@@ -38,6 +40,15 @@ int32_t SetPositionMs(uint32_t slot, int32_t ms);
 int32_t GetLengthMs(uint32_t slot);
 int32_t SetGlobalFocus(int32_t flag);
 // WriteSupportInfo (sound/supinfo.h) is the table's last entry.
+
+// Beyond the table, for the program's watch over its output device:
+// The default output's identifier, read through the dsound.dll the engine holds: 0 and the
+// identifier, the platform's failure (none is the default now), or DeviceCodes::Unsupported
+// while the engine is down or its DirectSound predates DirectX 8.1.
+int32_t DefaultOutputId(DeviceId* id);
+// The first result since the start that said the device is gone, after one look at the
+// device; 0 while it answers (and while the engine is down).
+int32_t DeviceGoneResult();
 
 }  // namespace SoundEngine
 

@@ -14,6 +14,11 @@ struct DeviceId {
     uint8_t bytes[16];
 };
 
+// DSDEVID_DefaultPlayback, the alias GetDeviceID turns into the default output's own
+// identifier ({DEF00000-9C6D-47ED-AAF1-4DDA8F2B5C03} in memory order).
+constexpr DeviceId DefaultPlaybackAlias = {{0x00, 0x00, 0xF0, 0xDE, 0x6D, 0x9C, 0xED, 0x47, 0xAA,
+                                            0xF1, 0x4D, 0xDA, 0x8F, 0x2B, 0x5C, 0x03}};
+
 // The platform's first buffer description form (DSBUFFERDESC1), with the format as the
 // portable record. DirectSound before DirectX 7 knows only this form and refuses the later,
 // larger one; every later version still takes it.
@@ -33,12 +38,15 @@ using DeviceEnumCallback = int (*)(const DeviceId* id, const char* description,
 
 // Results are the platform's HRESULTs: 0 success, negative failure.
 struct SoundDeviceApi {
-    // The library and its two exported functions, looked up by name.
+    // The library and its exported functions, looked up by name.
     void* (*loadLibrary)(const char* name);
     void* (*lookup)(void* module, const char* name);
     void (*unloadLibrary)(void* module);
     int32_t (*enumerate)(void* enumerateFunction, DeviceEnumCallback callback, void* context);
     int32_t (*createDevice)(void* createFunction, const DeviceId* id, SoundDeviceHandle** device);
+    // GetDeviceID (DirectX 8.1 and later): the identifier behind an alias such as
+    // DefaultPlaybackAlias.
+    int32_t (*getDeviceId)(void* getDeviceIdFunction, const DeviceId* alias, DeviceId* id);
 
     int32_t (*setCooperativeLevel)(SoundDeviceHandle* device, WindowHandle window, uint32_t level);
     int32_t (*createBuffer)(SoundDeviceHandle* device, const BufferDescription* description,
@@ -75,6 +83,16 @@ extern SoundDeviceApi SoundDevice;
 
 namespace DeviceCodes {
 constexpr int32_t InvalidParam = static_cast<int32_t>(0x80070057u);   // DSERR_INVALIDPARAM
+constexpr int32_t Unsupported = static_cast<int32_t>(0x80004001u);    // DSERR_UNSUPPORTED
+// What DirectSound answers once the device under it has gone: no driver any more (every
+// version), and on Vista and later, where it runs over the audio endpoints, the endpoint
+// unplugged or disabled, or the audio service stopped. DSERR_BUFFERLOST is not among them: a
+// focus change causes it, and Restore brings such a buffer back.
+constexpr int32_t NoDriver = static_cast<int32_t>(0x88780078u);   // DSERR_NODRIVER
+// AUDCLNT_E_DEVICE_INVALIDATED and AUDCLNT_E_SERVICE_NOT_RUNNING
+constexpr int32_t EndpointInvalidated = static_cast<int32_t>(0x88890004u);
+constexpr int32_t AudioServiceStopped = static_cast<int32_t>(0x88890010u);
+constexpr int32_t BufferLost = static_cast<int32_t>(0x88780096u);   // DSERR_BUFFERLOST
 constexpr uint32_t PriorityLevel = 2;                                 // DSSCL_PRIORITY
 constexpr uint32_t PlayLooping = 1;                                   // DSBPLAY_LOOPING
 constexpr uint32_t PrimaryBufferFlags = 0x81;       // DSBCAPS_PRIMARYBUFFER | CTRLVOLUME
@@ -83,6 +101,12 @@ constexpr uint32_t SecondaryBufferFlags = 0x100E8;  // GETCURRENTPOSITION2 | CTR
 constexpr uint32_t GlobalFocusFlag = 0x8000;        // DSBCAPS_GLOBALFOCUS
 constexpr uint32_t BufferDescriptionBytes = sizeof(BufferDescription);
 }  // namespace DeviceCodes
+
+// Whether a device or buffer call's result says the device itself is gone.
+inline bool MeansDeviceGone(int32_t result) {
+    return result == DeviceCodes::NoDriver || result == DeviceCodes::EndpointInvalidated ||
+           result == DeviceCodes::AudioServiceStopped;
+}
 
 // An integer resource id made with MAKEINTRESOURCE: no string behind the pointer.
 inline bool IsIntegerResource(const char* name) {

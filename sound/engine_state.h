@@ -37,6 +37,7 @@ struct SoundStream {
 
 struct SoundEngineState {
     void* dsoundModule;
+    void* getDeviceIdFunction;   // null where dsound.dll predates DirectX 8.1
     int32_t holdsMultimedia;
     SoundDeviceHandle* device;
     SoundBufferHandle* primaryBuffer;
@@ -50,6 +51,12 @@ struct SoundEngineState {
     TimerCaps timerCaps;
     DriverList driverList;
     SoundStream stream;
+    // The default output's identifier just before the device was opened (known is 0 where it
+    // could not be read), so a later default can be told from it.
+    int32_t openedOnKnown;
+    DeviceId openedOn;
+    // The first result since the start that said the device is gone; 0 while none did.
+    int32_t goneResult;
 };
 
 extern SoundEngineState Engine;

@@ -1,5 +1,5 @@
 // The engine's device bound to DirectSound: "dsound.dll" loaded at run time from the system
-// folder, its two exported functions looked up by name, and the COM interfaces called through
+// folder, its exported functions looked up by name, and the COM interfaces called through
 // <dsound.h>.
 #include <windows.h>
 #include <mmsystem.h>
@@ -22,6 +22,7 @@ namespace {
 
 using EnumerateFunction = HRESULT(WINAPI*)(LPDSENUMCALLBACKA, LPVOID);
 using CreateFunction = HRESULT(WINAPI*)(LPCGUID, LPDIRECTSOUND*, LPUNKNOWN);
+using GetDeviceIdFunction = HRESULT(WINAPI*)(LPCGUID, LPGUID);
 
 IDirectSound* Device(SoundDeviceHandle* device) { return reinterpret_cast<IDirectSound*>(device); }
 IDirectSoundBuffer* Buffer(SoundBufferHandle* buffer) {
@@ -52,6 +53,11 @@ int32_t CreateDevice(void* function, const DeviceId* id, SoundDeviceHandle** dev
         reinterpret_cast<LPCGUID>(id), &created, nullptr);
     *device = reinterpret_cast<SoundDeviceHandle*>(created);
     return result;
+}
+
+int32_t GetDeviceId(void* function, const DeviceId* alias, DeviceId* id) {
+    return reinterpret_cast<GetDeviceIdFunction>(function)(reinterpret_cast<LPCGUID>(alias),
+                                                           reinterpret_cast<LPGUID>(id));
 }
 
 int32_t SetCooperativeLevel(SoundDeviceHandle* device, WindowHandle window, uint32_t level) {
@@ -145,8 +151,8 @@ int ParseResource(const char* name, WaveInfo* info) {
 
 SoundDeviceApi SoundDevice = {
     // From the system folder by full path: a dsound.dll beside the program must not be taken.
-    LoadSystemModule, LookUpInModule, UnloadModule, Enumerate, CreateDevice, SetCooperativeLevel,
-    CreateBuffer, ReleaseDevice, Restore, Lock, Unlock, Play, Stop, GetCurrentPosition,
-    SetCurrentPosition, GetVolume, SetVolume, GetPan, SetPan, GetFrequency, SetFrequency,
-    GetFormat, SetFormat, Release, HasWaveResource, ParseResource,
+    LoadSystemModule, LookUpInModule, UnloadModule, Enumerate, CreateDevice, GetDeviceId,
+    SetCooperativeLevel, CreateBuffer, ReleaseDevice, Restore, Lock, Unlock, Play, Stop,
+    GetCurrentPosition, SetCurrentPosition, GetVolume, SetVolume, GetPan, SetPan, GetFrequency,
+    SetFrequency, GetFormat, SetFormat, Release, HasWaveResource, ParseResource,
 };

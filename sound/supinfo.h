@@ -1,6 +1,7 @@
 // Where the sound subsystem reports failures: the engine's start to "supinfo.txt" in the
 // current directory, the wave loader to the debugger output.
 #pragma once
+#include <cstdint>
 #include <cstdio>
 
 // Writes one formatted text to the support file; the first text of a run replaces the file.
@@ -9,6 +10,10 @@ void WriteSupportInfo(const char* format, ...) __attribute__((format(printf, 1, 
 // Formats the message, shuts the engine down, appends "\n" and writes it with WriteSupportInfo.
 // Returns 0.
 int ReportEngineFailure(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// While non-zero, ReportEngineFailure still shuts the engine down but writes nothing: set for
+// the quiet retries of a lost device, whose first failure is already in the file.
+extern int32_t EngineFailuresMuted;
 
 // Formats the message, sends it to the debugger output (standard error off Windows) and closes
 // the file when one is given. Returns 0.

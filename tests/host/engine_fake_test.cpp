@@ -21,6 +21,7 @@ namespace {
 int DsoundModule;
 int EnumerateFunction;
 int CreateFunction;
+int GetDeviceIdFunction;
 int WinmmModule;
 
 FakeBuffer* Of(SoundBufferHandle* b) { return reinterpret_cast<FakeBuffer*>(b); }
@@ -36,6 +37,8 @@ void* Lookup(void* module, const char* name) {
         return Fake.failLookupEnumerate ? nullptr : &EnumerateFunction;
     if (std::strcmp(name, "DirectSoundCreate") == 0)
         return Fake.failLookupCreate ? nullptr : &CreateFunction;
+    if (std::strcmp(name, "GetDeviceID") == 0)
+        return Fake.hasGetDeviceId ? &GetDeviceIdFunction : nullptr;
     return nullptr;
 }
 void Unload(void*) { ++Fake.libraryUnloads; }
@@ -54,10 +57,19 @@ int32_t Enumerate(void* function, DeviceEnumCallback callback, void* context) {
 }
 
 int32_t CreateDevice(void* function, const DeviceId* id, SoundDeviceHandle** device) {
+    ++Fake.createCalls;
     if (function != &CreateFunction || Fake.failCreateDevice) return -2;
     Fake.createdWith = *id;
     Fake.deviceOpen = true;
     *device = reinterpret_cast<SoundDeviceHandle*>(&Fake);
+    return 0;
+}
+int32_t GetDeviceId(void* function, const DeviceId* alias, DeviceId* id) {
+    if (function != &GetDeviceIdFunction ||
+        std::memcmp(alias, &DefaultPlaybackAlias, sizeof *alias) != 0)
+        return DeviceCodes::InvalidParam;
+    if (Fake.getDeviceIdAnswer != 0) return Fake.getDeviceIdAnswer;
+    std::memset(id->bytes, Fake.defaultIdByte, sizeof id->bytes);
     return 0;
 }
 int32_t Cooperative(SoundDeviceHandle*, WindowHandle window, uint32_t level) {
@@ -96,21 +108,25 @@ int32_t Lock(SoundBufferHandle* b, uint32_t offset, uint32_t bytes, void** first
 }
 int32_t Unlock(SoundBufferHandle*, void*, uint32_t, void*, uint32_t) { return 0; }
 int32_t Play(SoundBufferHandle* b, uint32_t flags) {
+    if (Fake.bufferAnswer != 0) return Fake.bufferAnswer;
     Of(b)->playing = true;
     Of(b)->playFlags = flags;
     ++Of(b)->plays;
     return 0;
 }
 int32_t Stop(SoundBufferHandle* b) {
+    if (Fake.bufferAnswer != 0) return Fake.bufferAnswer;
     Of(b)->playing = false;
     ++Of(b)->stops;
     return 0;
 }
 int32_t GetPosition(SoundBufferHandle* b, uint32_t* p) {
+    if (Fake.bufferAnswer != 0) return Fake.bufferAnswer;
     *p = Of(b)->position;
     return 0;
 }
 int32_t SetPosition(SoundBufferHandle* b, uint32_t p) {
+    if (Fake.bufferAnswer != 0) return Fake.bufferAnswer;
     if (p >= Of(b)->bytes.size() && p != 0) return -6;
     Of(b)->position = p;
     return 0;
@@ -120,6 +136,7 @@ int32_t GetVolume(SoundBufferHandle* b, int32_t* v) {
     return 0;
 }
 int32_t SetVolume(SoundBufferHandle* b, int32_t v) {
+    if (Fake.bufferAnswer != 0) return Fake.bufferAnswer;
     Of(b)->volume = v;
     Of(b)->volumesSent.push_back(v);
     return 0;
@@ -129,6 +146,7 @@ int32_t GetPan(SoundBufferHandle* b, int32_t* p) {
     return 0;
 }
 int32_t SetPan(SoundBufferHandle* b, int32_t p) {
+    if (Fake.bufferAnswer != 0) return Fake.bufferAnswer;
     Of(b)->pan = p;
     Of(b)->pansSent.push_back(p);
     return 0;
@@ -227,9 +245,10 @@ void UnloadWinmm(void*) { Fake.multimediaLoaded = false; }
 }  // namespace
 
 SoundDeviceApi SoundDevice = {
-    Load, Lookup, Unload, Enumerate, CreateDevice, Cooperative, CreateBuffer, ReleaseDevice,
-    Restore, Lock, Unlock, Play, Stop, GetPosition, SetPosition, GetVolume, SetVolume, GetPan,
-    SetPan, GetFrequency, SetFrequency, GetFormat, SetFormat, Release, HasResource, ParseResource,
+    Load, Lookup, Unload, Enumerate, CreateDevice, GetDeviceId, Cooperative, CreateBuffer,
+    ReleaseDevice, Restore, Lock, Unlock, Play, Stop, GetPosition, SetPosition, GetVolume,
+    SetVolume, GetPan, SetPan, GetFrequency, SetFrequency, GetFormat, SetFormat, Release,
+    HasResource, ParseResource,
 };
 
 void ResetFakeSound() {

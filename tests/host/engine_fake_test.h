@@ -50,6 +50,13 @@ struct FakeSoundState {
     bool failDevCaps = false;
     bool failBeginPeriod = false;
     bool failSetEvent = false;
+    // What the buffers' play, stop, position, volume and pan calls answer (0, or a device that
+    // is gone, or a lost buffer); those that fail change nothing.
+    int32_t bufferAnswer = 0;
+    // GetDeviceID: whether dsound exports it, and the default output it tells.
+    bool hasGetDeviceId = true;
+    uint8_t defaultIdByte = 7;
+    int32_t getDeviceIdAnswer = 0;   // a failure: no output is the default
     // Answers of successive enumerations; 0 once the list runs out.
     std::vector<int32_t> enumerateAnswers;
     // Devices each enumeration reports: a description, and an identifier or none.
@@ -61,6 +68,7 @@ struct FakeSoundState {
     std::vector<Device> devices = {{"Primary Sound Driver", false, 0}, {"Fake Card", true, 7}};
 
     int enumerateCalls = 0;
+    int createCalls = 0;
     int libraryLoads = 0;
     int libraryUnloads = 0;
     bool deviceOpen = false;

@@ -1,0 +1,50 @@
+// The watch over the output the sound engine plays on. DirectSound opened on the default output
+// stays on the device that was the default then, and a device that goes away (a headset
+// switched off, a dock unplugged) leaves the engine failing. The watch follows a new default
+// output, leaves a device that is gone, and tries the default again at a slow pace until one
+// answers; every start goes through RestartSoundEngine, and no setting changes.
+#pragma once
+#include <cstdint>
+#include "app/state.h"
+
+// How often the watch looks, and the least time between two tries of the default output while
+// the engine cannot keep one (with a look every 2 s, a try every third look).
+constexpr uint32_t DeviceWatchPeriodMs = 2000;
+constexpr uint32_t DeviceRetryMs = 5000;
+
+// What one look saw.
+struct DeviceLook {
+    int32_t wanted;        // the engine should run: SoundMode 2 and somebody there (SoundAway 0)
+    int32_t running;       // the engine holds a device
+    int32_t goneResult;    // a call's answer that the device is gone; 0 while none said so
+    int32_t defaultMoved;  // the default output is no longer the one the engine opened on
+};
+
+enum DeviceVerdict : int {
+    DeviceFine,    // nothing to do
+    DeviceWait,    // no device yet, and the last try is too recent for another
+    DeviceFollow,  // a new default output: start again on it; a failure is written down
+    DeviceLeave,   // the device is gone: shut down, write the loss once, try the default now
+    DeviceRetry,   // start again on the default, its failure kept out of the support file
+    DeviceDrop,    // the device is gone again too soon after a try: shut down, try later
+};
+
+// A spell of trouble: from the first loss, failure or new default until the engine has run
+// well for a whole retry interval. One line reaches the support file per spell.
+struct DeviceWatchState {
+    int32_t pacing;       // 1 during a spell: tries are paced and failures are not written
+    uint32_t lastTryMs;   // when the default output was last tried
+};
+extern DeviceWatchState SoundDeviceWatch;
+
+// The decision alone, over the clock in milliseconds (which may wrap).
+DeviceVerdict JudgeDevice(DeviceWatchState& state, const DeviceLook& look, uint32_t nowMs);
+
+// One look at the engine and its output, and the verdict carried out. Answers the verdict.
+DeviceVerdict WatchSoundDevice(WindowHandle window, uint32_t nowMs);
+
+#ifdef _WIN32
+#include <windows.h>
+// The callback of the device watch's window timer: one look on the window the engine uses.
+void CALLBACK DeviceWatchTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
+#endif

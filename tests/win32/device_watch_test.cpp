@@ -1,0 +1,94 @@
+// The device watch on Wine's DirectSound. Wine keeps one default output for a process's life,
+// so a new default is told through an injected look-up of GetDeviceID; the engine then opens
+// its device afresh, which starts the capture file over, and the water loops sound again.
+#include "tests/win32/engine_test_support.h"
+
+#include <mmsystem.h>
+#include <dsound.h>
+
+#include <cstring>
+
+#include "app/settings.h"
+#include "app/window_win32.h"
+#include "sim/sim.h"
+#include "sound/device_watch.h"
+#include "sound/effects.h"
+#include "sound/engine.h"
+#include "sound/engine_device.h"
+#include "sound/engine_state.h"
+
+namespace {
+
+using namespace soundtest;
+
+GUID InjectedDefault = {};
+SoundDeviceApi WineDevice;
+
+HRESULT WINAPI InjectedGetDeviceId(LPCGUID, LPGUID id) {
+    *id = InjectedDefault;
+    return DS_OK;
+}
+
+void* LookUpWithInjection(void* module, const char* name) {
+    if (std::strcmp(name, "GetDeviceID") == 0) return reinterpret_cast<void*>(InjectedGetDeviceId);
+    return WineDevice.lookup(module, name);
+}
+
+class DeviceWatchOnWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window_ = MakeWindow();
+        ASSERT_NE(window_, nullptr);
+        saved_ = AppSettings;
+        WineDevice = SoundDevice;
+        AppSettings.VolumeLevel = 1;
+        AppSettings.WaterSoundEffect = 1;
+        StreamLevel = 100;
+        SoundMode = SoundModeEngine;
+        SoundDeviceWatch = {};
+    }
+    void TearDown() override {
+        SoundEngine::Shutdown();
+        SoundDevice = WineDevice;
+        SoundMode = SoundModeOff;
+        AppSettings = saved_;
+        DestroyWindow(window_);
+    }
+    void Look() { DeviceWatchTimerProc(window_, WM_TIMER, DeviceWatchTimer, GetTickCount()); }
+    HWND window_ = nullptr;
+    AppSettingsRecord saved_ = {};
+};
+
+// Wine's own GetDeviceID knows the alias the engine asks about: it answers the output's own
+// identifier, not the alias handed back, and that output stays the default.
+TEST_F(DeviceWatchOnWine, TheDefaultOutputIsReadAndStaysPut) {
+    ASSERT_EQ(RestartSoundEngine(window_), 0);
+    DeviceId now = {};
+    ASSERT_EQ(SoundEngine::DefaultOutputId(&now), 0);
+    EXPECT_NE(std::memcmp(&now, &DefaultPlaybackAlias, sizeof now), 0);
+    EXPECT_EQ(Engine.openedOnKnown, 1);
+    EXPECT_EQ(std::memcmp(&now, &Engine.openedOn, sizeof now), 0);
+    const SoundDeviceHandle* device = Engine.device;
+    Look();
+    EXPECT_EQ(Engine.device, device);
+}
+
+TEST_F(DeviceWatchOnWine, ANewDefaultOutputOpensTheDeviceAfresh) {
+    SoundDevice.lookup = LookUpWithInjection;
+    InjectedDefault.Data1 = 1;
+    ASSERT_EQ(RestartSoundEngine(window_), 0);
+    Look();
+    // Some sound in the capture first, so that its starting over can be seen.
+    const long grown = WaitForCapture(0, 1.0);
+    ASSERT_GT(grown, 0);
+
+    InjectedDefault.Data1 = 2;
+    Look();
+    ASSERT_NE(Engine.device, nullptr);
+    EXPECT_EQ(reinterpret_cast<const GUID*>(&Engine.openedOn)->Data1, 2u);
+    EXPECT_TRUE(WaitFor([grown] { return CaptureSize() < grown; }, 3000));
+    EXPECT_GE(WaitForSound(0, 3000), 2000u);   // the water loops, heard again
+    EXPECT_EQ(GetFileAttributesA("supinfo.txt"), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
