@@ -87,7 +87,7 @@ wine_helper() {
     # In the background this shell is the job's own; in the foreground the caller's trap is
     # put back at the end.
     outer_trap=$(trap -p TERM)
-    trap '[ -z "$child" ] || kill "$child" 2>/dev/null; wait "$child"; wine_helper_end; exit 143' TERM
+    trap 'wine_helper_stop; wine_helper_end; exit 143' TERM
     for attempt in 1 2; do
         if [ -n "$held" ]; then
             "$@" >"$held" 2>"$work/err" &
@@ -96,20 +96,27 @@ wine_helper() {
             "$@" 2>"$work/err" &
         fi
         child=$!
-        wait "$child"
-        rc=$?
+        rc=0
+        wait "$child" || rc=$?   # not `rc=$?` after it: a caller under `set -e` would end
         child=""
         if [ "$rc" = 0 ] || [ "$rc" = $WineHelperTimedOut ] || [ "$rc" -gt $WineHelperSignalled ] ||
             [ "$attempt" = 2 ] || [ "$(stat -L -c %s "${held:-/dev/stdout}")" != "$before" ]; then
             break
         fi
         echo "e2e: probe did not start (rc $rc); tried again" >&2
-        tr -d '\r' <"$work/err" | head -5 | sed 's/^/e2e:   /' >&2
+        head -5 "$work/err" | tr -d '\r' | sed 's/^/e2e:   /' >&2
         sleep $WineHelperPauseS
     done
     wine_helper_end
     eval "${outer_trap:-trap - TERM}"
     return "$rc"
+}
+
+# wine_helper's helper, when it is told to end: ended too.
+wine_helper_stop() {
+    [ -n "$child" ] || return 0
+    kill "$child" 2>/dev/null || true
+    wait "$child" || true
 }
 
 # The end of wine_helper: what the helper printed into the work folder goes on to the output.
