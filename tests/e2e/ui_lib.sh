@@ -106,7 +106,7 @@ ui_open_tray_menu() {
 
 # ---- test windows ------------------------------------------------------------------------
 
-declare -ga UI_TESTWINS=()   # probe test windows this test opened (their wine pids)
+declare -ga UI_TESTWINS=()   # probe test windows this test opened (wine_helper pids)
 UI_TESTWIN_LIFE_S=170        # a safety net: none outlives a test's time limit
 
 # ui_begin: e2e_begin, and the test windows are ended before the program when the test ends.
