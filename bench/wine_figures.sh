@@ -97,7 +97,7 @@ X
 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f </dev/null >/dev/null 2>&1
 
 log() { echo "bench: $*" >&2; }
-probe() { timeout 60 wine "$probe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+probe() { wine_helper timeout 60 wine "$probe" "$@" </dev/null | tr -d '\r'; }
 
 # launch TAG DEVICE DIR PROGRAM [ARGS...]: starts a program in DIR with a marker in its
 # environment, playing into the sound device DEVICE (a name given to `device`).
@@ -148,7 +148,8 @@ median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print ""; else print
 # A window that stays for the whole run: the perch target, and it keeps the desktop process
 # alive between programs, so no start-up pays for a new desktop.
 keeper_seconds=$((2 * (idle_seconds + MemorySeconds) + startup_runs * 45 + 180))
-wine "$probe" testwin 200 150 400 300 keeper --seconds "$keeper_seconds" </dev/null >/dev/null 2>&1 &
+wine_helper wine "$probe" testwin 200 150 400 300 keeper --seconds "$keeper_seconds" </dev/null \
+    >/dev/null &
 probe find --class TsutsuriProbeWindow --title keeper --visible --timeout 30000 >/dev/null ||
     { log "the Wine desktop did not come up"; exit 1; }
 
@@ -168,7 +169,7 @@ time_start() {   # time_start tsutsuri|floor|floor_sound -> prints milliseconds
     floor_sound) cmd=("$floor_sound" "$StartupPlaceX" "$StartupPlaceY") ;;
     esac
     # Output to a file: the started program inherits it and would hold a pipe open.
-    (cd "$dir" && exec env "$(wine_process_marker startup)" timeout 60 wine "$first_paint" \
+    (cd "$dir" && wine_helper env "$(wine_process_marker startup)" timeout 60 wine "$first_paint" \
         "$StartupPlaceX" "$StartupPlaceY" 48 48 20000 "${cmd[@]}") </dev/null \
         >"$dir/first_paint.txt" 2>&1 || true
     local ms pid

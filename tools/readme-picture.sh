@@ -25,6 +25,8 @@ esac
 [ -f "$build/tsutsuri.exe" ] || build=$("$(dirname "$0")/arches.sh" build "$build")
 build=$(realpath "$build")
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=wine_process.sh
+source "$root/tools/wine_process.sh"
 exe=$build/tsutsuri.exe
 probe=$build/tests/e2e/probe.exe
 for f in "$exe" "$probe"; do
@@ -41,7 +43,8 @@ session=$(mktemp -d /tmp/readme-picture.XXXXXX)
 prog_pid=""
 finish() {
     if [ -n "$prog_pid" ] && kill -0 "$prog_pid" 2>/dev/null; then
-        "$root/tests/wine/wine-env.sh" exec "$session" wine "$probe" close >/dev/null 2>&1 || true
+        wine_helper "$root/tests/wine/wine-env.sh" exec "$session" wine "$probe" close \
+            </dev/null >/dev/null || true
         for _ in $(seq 50); do kill -0 "$prog_pid" 2>/dev/null || break; sleep 0.1; done
     fi
     "$root/tests/wine/wine-env.sh" stop "$session" >/dev/null 2>&1 || true
@@ -64,7 +67,7 @@ xdotool mousemove 1000 10
 
 (cd "$run" && exec wine "$exe") </dev/null >"$run/wine.log" 2>&1 &
 prog_pid=$!
-wine "$probe" find --visible --timeout 60000 >/dev/null 2>&1 || {
+wine_helper wine "$probe" find --visible --timeout 60000 </dev/null >/dev/null || {
     echo "readme-picture: the window did not show" >&2
     exit 1
 }
@@ -92,11 +95,11 @@ fi
 
 # The start-up tip lasts 18 heartbeats; rest is frame 0's shape again, which the tip only
 # shows for one heartbeat before its rebound: wait for it to hold for a second.
-rest=$(wine "$probe" info 2>/dev/null | tr -d '\r' | grep '^region_rects=')
+rest=$(wine_helper wine "$probe" info </dev/null | tr -d '\r' | grep '^region_rects=')
 held=0
 for ((i = 0; i < RestWaitS * 10 && held < 10; i++)); do
     sleep 0.1
-    now=$(wine "$probe" info 2>/dev/null | tr -d '\r' | grep '^region_rects=' || true)
+    now=$(wine_helper wine "$probe" info </dev/null | tr -d '\r' | grep '^region_rects=' || true)
     if [ "$now" = "$rest" ]; then held=$((held + 1)); else held=0; rest=$now; fi
 done
 sleep "$SettleS"

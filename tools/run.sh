@@ -146,8 +146,8 @@ wine reg add 'HKCR\.html' /ve /d htmlfile /f </dev/null >/dev/null 2>&1 || true
 wine notepad </dev/null >/dev/null 2>&1 &
 probe=$(dirname "$exe")/tests/e2e/probe.exe
 if [ -f "$probe" ]; then
-    wine "$probe" find --class Notepad --title "" --visible --timeout 60000 </dev/null \
-        >/dev/null 2>&1 || true
+    wine_helper wine "$probe" find --class Notepad --title "" --visible --timeout 60000 \
+        </dev/null >/dev/null || true
 fi
 sleep 1
 

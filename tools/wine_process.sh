@@ -20,6 +20,8 @@
 #                                 waits for that process and prints its pid; when the launched
 #                                 process ends first (the program ended at once) prints that
 #                                 pid; returns 1 after TIMEOUT_S (default 60)
+#   wine_helper CMD...            runs CMD, which starts a helper program (probe.exe) through
+#                                 Wine; a run that never started is tried again, once
 
 readonly WineProcessMarker=TSUTSURI_LAUNCH
 
@@ -63,4 +65,62 @@ wine_process_wait() {
         sleep 0.1
     done
     return 1
+}
+
+# wine_helper CMD...: runs CMD, a command that starts a helper program through Wine (`wine
+# probe.exe find`, `timeout 60 wine ...`, `wine-env.sh exec DIR wine ...`), and returns its exit
+# code. Under load, Wine now and then ends a program before its main() runs: it exits non-zero
+# having printed nothing, and a second start a moment later works. Such a run is tried again,
+# once, after a pause, and the retry is logged on stderr, so that a run shows how often it
+# happens. A run that printed anything (`found=0` too) is an answer and stands, as does one
+# ended by a signal (killed, or `timeout`'s 124 for a hang): neither is a start that failed.
+#
+# A regular file as output (a log read while it grows) gets the helper's output as it comes;
+# any other output (a pipe, /dev/null) gets it when the helper ends. The helper's error output
+# is shown only with a retry. Started in the background, the function's pid stands for the
+# helper's: a TERM to it ends the helper.
+readonly WineHelperPauseS=1 WineHelperTimedOut=124 WineHelperSignalled=128
+wine_helper() {
+    local work held="" attempt rc=0 before=0 child="" outer_trap
+    work=$(mktemp -d "${TMPDIR:-/tmp}/wine-helper.XXXXXX") || return 1
+    [ -f /dev/stdout ] || held=$work/out
+    # In the background this shell is the job's own; in the foreground the caller's trap is
+    # put back at the end.
+    outer_trap=$(trap -p TERM)
+    trap 'wine_helper_stop; wine_helper_end; exit 143' TERM
+    for attempt in 1 2; do
+        if [ -n "$held" ]; then
+            "$@" >"$held" 2>"$work/err" &
+        else
+            before=$(stat -L -c %s /dev/stdout)
+            "$@" 2>"$work/err" &
+        fi
+        child=$!
+        rc=0
+        wait "$child" || rc=$?   # not `rc=$?` after it: a caller under `set -e` would end
+        child=""
+        if [ "$rc" = 0 ] || [ "$rc" = $WineHelperTimedOut ] || [ "$rc" -gt $WineHelperSignalled ] ||
+            [ "$attempt" = 2 ] || [ "$(stat -L -c %s "${held:-/dev/stdout}")" != "$before" ]; then
+            break
+        fi
+        echo "e2e: probe did not start (rc $rc); tried again" >&2
+        head -5 "$work/err" | tr -d '\r' | sed 's/^/e2e:   /' >&2
+        sleep $WineHelperPauseS
+    done
+    wine_helper_end
+    eval "${outer_trap:-trap - TERM}"
+    return "$rc"
+}
+
+# wine_helper's helper, when it is told to end: ended too.
+wine_helper_stop() {
+    [ -n "$child" ] || return 0
+    kill "$child" 2>/dev/null || true
+    wait "$child" || true
+}
+
+# The end of wine_helper: what the helper printed into the work folder goes on to the output.
+wine_helper_end() {
+    [ -z "$held" ] || cat "$held" 2>/dev/null
+    rm -rf "$work"
 }

@@ -27,8 +27,10 @@ export TSUTSURI_WINE_STATE=$state TSUTSURI_EXE=$cross/tsutsuri.exe
 export TSUTSURI_PROBE=$cross/tests/e2e/probe.exe TSUTSURI_ARCH=${cross##*win}
 export E2E_ENDURANCE_SECONDS=${3:-1800}
 # The first window in a new prefix waits for the desktop to settle: pay for it here.
-"$wine_env" exec "$state" wine "$TSUTSURI_PROBE" testwin 0 0 64 64 warm-up --seconds 1 \
-    </dev/null >/dev/null 2>&1 || true
+# shellcheck source=../../tools/wine_process.sh
+source "$here/../../tools/wine_process.sh"
+wine_helper "$wine_env" exec "$state" wine "$TSUTSURI_PROBE" testwin 0 0 64 64 warm-up \
+    --seconds 1 </dev/null >/dev/null || true
 set +e
 bash "$script"
 code=$?

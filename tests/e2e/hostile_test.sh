@@ -144,7 +144,9 @@ e2e_ini_free_at "$dir" 100 100
 bare=(explorer "/desktop=bare,800x600")
 (cd "$dir" && exec wine "${bare[@]}" "$TSUTSURI_EXE") </dev/null >>"$dir/wine.log" 2>&1 &
 bare_pid=$!
-bare_probe() { timeout 60 wine "${bare[@]}" "$TSUTSURI_PROBE" "$@" </dev/null >/dev/null 2>&1; }
+bare_probe() {
+    wine_helper timeout 60 wine "${bare[@]}" "$TSUTSURI_PROBE" "$@" </dev/null >/dev/null
+}
 # The copy in there is explorer's child, not ours: it is known by its folder.
 bare_copies() {
     local p

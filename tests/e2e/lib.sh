@@ -68,9 +68,10 @@ e2e_skip() {
 # ---- probe.exe -------------------------------------------------------------------------
 
 # e2e_probe ARGS...: runs probe.exe and prints its output; returns its exit code
-# (0 done, 1 not found, 2 bad arguments; 124 when it hung for a minute).
+# (0 done, 1 not found, 2 bad arguments; 124 when it hung for a minute). A probe that Wine
+# failed to start is started again, once (wine_helper).
 e2e_probe() {
-    timeout 60 wine "$TSUTSURI_PROBE" "$@" </dev/null 2>/dev/null | tr -d '\r'
+    wine_helper timeout 60 wine "$TSUTSURI_PROBE" "$@" </dev/null | tr -d '\r'
     return "${PIPESTATUS[0]}"
 }
 

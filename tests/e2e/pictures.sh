@@ -70,7 +70,7 @@ e2e_frame_of() {
 # background and returns once it is watching. Its output goes to E2E_WATCH_OUT.
 e2e_watch_start() {
     E2E_WATCH_OUT=$(mktemp "$TSUTSURI_WINE_STATE/e2e.$E2E_NAME.watch.XXXXXX")
-    wine "$TSUTSURI_PROBE" watch --timeout "$1" </dev/null >"$E2E_WATCH_OUT" 2>/dev/null &
+    wine_helper wine "$TSUTSURI_PROBE" watch --timeout "$1" </dev/null >"$E2E_WATCH_OUT" &
     E2E_WATCH_PID=$!
     E2E_PIDS+=("$E2E_WATCH_PID")
     local i

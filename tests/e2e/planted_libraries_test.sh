@@ -24,8 +24,8 @@ control=$(e2e_new_dir)
 cp "$TSUTSURI_PROBE" "$control/probe.exe"
 for library in "${Planted[@]}"; do
     cp "$TSUTSURI_PLANTED/$library" "$control/"
-    (cd "$control" && timeout 60 wine "$control/probe.exe" load "$library" </dev/null \
-        >/dev/null 2>&1)
+    (cd "$control" && wine_helper timeout 60 wine "$control/probe.exe" load "$library" \
+        </dev/null >/dev/null)
 done
 e2e_log "markers after loading by bare name: $(markers "$control")"
 e2e_require "the stand-ins leave markers when loaded by name" \

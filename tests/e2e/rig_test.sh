@@ -8,7 +8,8 @@ e2e_begin
 
 title=rig
 win=(--class TsutsuriProbeWindow --title "$title")
-wine "$TSUTSURI_PROBE" testwin 100 100 300 200 "$title" --seconds 60 </dev/null >/dev/null 2>&1 &
+wine_helper wine "$TSUTSURI_PROBE" testwin 100 100 300 200 "$title" --seconds 60 </dev/null \
+    >/dev/null &
 E2E_PIDS+=($!)
 e2e_require "test window shows" e2e_probe_read info "${win[@]}" --visible --timeout 20000
 e2e_expect_eq "test window placed" "100 100 300 200" \
@@ -33,8 +34,8 @@ e2e_expect_eq "closed by a click on its close box" 1 "${PROBE[gone]}"
 
 # Region reading, on a shaped window: an ellipse is many rectangles within the window and
 # covers about pi/4 of it: less than the whole rectangle, more than the inscribed diamond.
-wine "$TSUTSURI_PROBE" testwin 300 300 200 100 shaped --shaped --seconds 60 </dev/null \
-    >/dev/null 2>&1 &
+wine_helper wine "$TSUTSURI_PROBE" testwin 300 300 200 100 shaped --shaped --seconds 60 \
+    </dev/null >/dev/null &
 E2E_PIDS+=($!)
 shaped=(--class TsutsuriProbeWindow --title shaped)
 e2e_require "shaped window shows" e2e_probe_read info "${shaped[@]}" --visible --timeout 20000

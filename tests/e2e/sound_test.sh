@@ -86,7 +86,7 @@ echoed=$AFTER_SPILL
 
 # A tip while the window is being dragged runs its frames in silence, the echo included.
 shapes=$E2E_DIR/shapes.log
-wine "$TSUTSURI_PROBE" shape-log --seconds 5 </dev/null >"$shapes" 2>/dev/null &
+wine_helper wine "$TSUTSURI_PROBE" shape-log --seconds 5 </dev/null >"$shapes" &
 log_pid=$!
 E2E_PIDS+=("$log_pid")
 e2e_poll 5 grep -q '^shape0=' "$shapes"

@@ -54,8 +54,8 @@ frn_kan=$sensitivity
 INI
     # The log starts before the program does, so that it sees the whole start-up tip; it ends
     # with the window. Straight to the file, line by line, to be read while it grows.
-    wine "$TSUTSURI_PROBE" shape-log --timeout 30000 --seconds "$LogSeconds" \
-        </dev/null >"$dir/shapes.log" 2>/dev/null &
+    wine_helper wine "$TSUTSURI_PROBE" shape-log --timeout 30000 --seconds "$LogSeconds" \
+        </dev/null >"$dir/shapes.log" &
     log_pid=$!
     E2E_PIDS+=("$log_pid")
     e2e_require "$name: window shows" e2e_start "$dir"

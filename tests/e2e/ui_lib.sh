@@ -106,7 +106,7 @@ ui_open_tray_menu() {
 
 # ---- test windows ------------------------------------------------------------------------
 
-declare -ga UI_TESTWINS=()   # probe test windows this test opened (their wine pids)
+declare -ga UI_TESTWINS=()   # probe test windows this test opened (wine_helper pids)
 UI_TESTWIN_LIFE_S=170        # a safety net: none outlives a test's time limit
 
 # ui_begin: e2e_begin, and the test windows are ended before the program when the test ends.
@@ -125,7 +125,8 @@ ui_cleanup() {
 # ui_testwin L T W H TITLE: an ordinary window of that rectangle, brought to the front; waits
 # until it shows. Sets UI_TESTWIN_PID, for ui_end_testwin.
 ui_testwin() {
-    wine "$TSUTSURI_PROBE" testwin "$@" --seconds "$UI_TESTWIN_LIFE_S" </dev/null >/dev/null 2>&1 &
+    wine_helper wine "$TSUTSURI_PROBE" testwin "$@" --seconds "$UI_TESTWIN_LIFE_S" </dev/null \
+        >/dev/null &
     UI_TESTWIN_PID=$!
     UI_TESTWINS+=("$UI_TESTWIN_PID")
     e2e_probe find --class TsutsuriProbeWindow --title "$5" --visible --timeout 30000 >/dev/null
