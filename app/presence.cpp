@@ -37,7 +37,7 @@ Presence DecidePresence(const PresenceSignals& s) {
 }
 
 bool ShellWindowClass(const char* className) {
-    for (const char* shell : {"Progman", "WorkerW", "Shell_TrayWnd"}) {
+    for (const char* shell : {"Progman", "WorkerW", "Shell_TrayWnd", "#32769"}) {
         if (std::strcmp(className, shell) == 0) return true;
     }
     return false;

@@ -46,7 +46,9 @@ struct ForegroundFacts {
 };
 
 // A window of the shell's own that may be in front without anything full screen: the desktop
-// (Progman, WorkerW) and the taskbar (Shell_TrayWnd).
+// (Progman, WorkerW), the taskbar (Shell_TrayWnd), and the system's desktop window itself
+// (#32769), which a click on an empty desktop brings to the front where no shell draws one (as
+// in Wine's desktop); it is a captionless window of the whole screen.
 bool ShellWindowClass(const char* className);
 
 // Whether the foreground window is a full-screen film, slide show or game: no caption, not the

@@ -2,11 +2,11 @@
 # Busy and away, as a user meets them. A captionless window over the whole screen (a film or a
 # slide show in full screen) hides the sozu, always on top as it is, and silences its water;
 # when the window goes the sozu is back at its place with its water. A maximized window with a
-# caption changes nothing. A locked session closes the sound device (the capture file stops
-# growing) and stills the program; unlocked, the sound comes back. Wine's shell never reports
-# busy or away itself, so the program's own full-screen check is what is seen, and the session
-# notices are posted. The CPU thresholds stand at 100, so no tip sounds by itself: what is heard
-# is the water.
+# caption changes nothing, nor does the desktop in front. A locked session closes the sound
+# device (the capture file stops growing) and stills the program; unlocked, the sound comes
+# back. Wine's shell never reports busy or away itself, so the program's own full-screen check
+# is what is seen, and the session notices are posted. The CPU thresholds stand at 100, so no
+# tip sounds by itself: what is heard is the water.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ui_lib.sh"
 source "$(dirname "$0")/capture.sh"
@@ -82,6 +82,11 @@ shown_at_place || e2e_fail "hidden by a maximized captioned window"
 MARK=$(capture_size)
 water_heard "beside a maximized window"
 e2e_probe close --class TsutsuriProbeWindow --title document >/dev/null
+# Nor is the empty desktop, which a click brings to the front: a captionless window of the whole
+# screen too.
+e2e_click 700 100
+e2e_ticks 20
+shown_at_place || e2e_fail "hidden after a click on the desktop"
 
 # 3. Locked: within 2 s no device (the capture stops growing) and almost no CPU time.
 idle=$(cpu_over)

@@ -45,7 +45,7 @@ TEST(Presence, DecidedFromTheSignals) {
 }
 
 TEST(Presence, ShellWindowsByClass) {
-    for (const char* name : {"Progman", "WorkerW", "Shell_TrayWnd"}) {
+    for (const char* name : {"Progman", "WorkerW", "Shell_TrayWnd", "#32769"}) {
         EXPECT_TRUE(ShellWindowClass(name)) << name;
     }
     for (const char* name : {"", "progman", "Shell_SecondaryTrayWnd2", "WorkerWindow"}) {
