@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <cstdio>
 #include "app/about.h"
+#include "app/presence.h"
 #include "app/settings.h"
 #include "app/text_win32.h"
 #include "app/window_win32.h"
@@ -83,7 +84,7 @@ INT_PTR OnDestroy(HWND dialog) {
     // band; released from its owner first, the dialog is left out of the move.
     SetWindowLongPtrA(dialog, GWLP_HWNDPARENT, 0);
     SetWindowPos(MainWindow, band, 0, 0, DisplayScale.side, DisplayScale.side,
-                 SWP_SHOWWINDOW | SWP_NOMOVE);
+                 ShowUnlessHidden() | SWP_NOMOVE);
     return TRUE;
 }
 

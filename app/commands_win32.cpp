@@ -4,6 +4,7 @@
 #include "app/about.h"
 #include "app/commands.h"
 #include "app/commands_port.h"
+#include "app/presence.h"
 #include "app/settings.h"
 #include "app/text_win32.h"
 #include "app/window_win32.h"
@@ -19,7 +20,6 @@
 namespace {
 
 constexpr DWORD ExitDelayMs = 3;
-constexpr UINT WaterSoundPeriodMs = 500;
 constexpr char HelpPage[] = "help\\tsutsurin.html";
 
 HWND AsWindow(WindowHandle window) { return static_cast<HWND>(window); }
@@ -37,7 +37,7 @@ void SetVolume(uint32_t slot, int32_t volume) { SoundEngine::SetVolume(slot, vol
 void RewindSample(uint32_t slot) { SoundEngine::RewindSample(slot); }
 
 void StartWaterTimer(WindowHandle window) {
-    SetTimer(AsWindow(window), WaterSoundTimer, WaterSoundPeriodMs, WaterSoundTimerProc);
+    SetTimer(AsWindow(window), WaterSoundTimer, WaterSoundMs, WaterSoundTimerProc);
 }
 
 const ApplyPort Win32Port = {CheckItem,      EnableItem,   WriteSettingInt, StartSoundEngine,
@@ -69,7 +69,8 @@ void BringBackToScreen(HWND window, HWND insertAfter) {
     if (at.x == r.left && at.y == r.top) {
         SetWindowPos(window, insertAfter, 0, 0, side, side, SWP_NOMOVE);
     } else {
-        SetWindowPos(window, insertAfter, at.x, at.y, side, side, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        SetWindowPos(window, insertAfter, at.x, at.y, side, side,
+                     ShowUnlessHidden() | SWP_NOACTIVATE);
     }
 }
 

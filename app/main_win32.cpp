@@ -2,6 +2,7 @@
 #include <windows.h>
 #include "app/commands.h"
 #include "app/hooks.h"
+#include "app/presence.h"
 #include "app/settings.h"
 #include "app/system_win32.h"
 #include "app/text_win32.h"
@@ -145,6 +146,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Sleep(0);
     ShowWindow(MainWindow, SW_SHOWNORMAL);
     UpdateWindow(MainWindow);
+    StartPresence(MainWindow);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0)) {

@@ -66,6 +66,7 @@ void Load(const SettingsProfile& p) {
     s.CumulativeMeterShown = ReadByte(p, RunstsSection, "mem_sum", 1);
     s.MeterTint = ReadByte(p, RunstsSection, "mem_col", 2);
     s.DebugSwitch = ReadByte(p, DebugSection, "sw", 0);
+    s.BusyRule = ReadByte(p, RunstsSection, "etc_busy", 1);
 }
 
 void Write(const SettingsProfile& p, const char* section, const char* key, int32_t value) {

@@ -20,6 +20,9 @@ struct AppSettingsRecord {
     uint8_t CumulativeMeterShown;
     uint8_t MeterTint;             // 0 bright, 1 dark, 2 standard
     uint8_t DebugSwitch;
+    // 1 (the default) hides and silences the sozu while something runs full screen; only a
+    // hand-edited file turns it off, and the program reads it without writing it back.
+    uint8_t BusyRule;
 };
 
 extern AppSettingsRecord AppSettings;

@@ -2,6 +2,7 @@
 #include <initializer_list>
 #include "app/commands.h"
 #include "app/input.h"
+#include "app/presence.h"
 #include "app/settings.h"
 #include "app/tray.h"
 #include "app/window_win32.h"
@@ -29,6 +30,7 @@ void SaveWindowAndSettings(HWND window) {
 }
 
 LRESULT OnDestroy(HWND window) {
+    StopPresence(window);
     SoundEngine::Shutdown();
     SaveWindowAndSettings(window);
     for (int i = 0; i < FrameCount; ++i) {
@@ -104,6 +106,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION: return OnEndSession(window, wParam);
     case WM_DISPLAYCHANGE: return OnDisplayChange(window);
     case WM_SETTINGCHANGE: return OnSettingChange(wParam);
+    case WM_WTSSESSION_CHANGE: return OnSessionChange(window, wParam);
+    case WM_POWERBROADCAST: return OnPowerBroadcast(window, wParam, lParam);
     case DpiChangedMessage: return OnDpiChanged(window, wParam, lParam);
     case GetDpiScaledSizeMessage: return OnGetDpiScaledSize(wParam, lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);

@@ -31,8 +31,11 @@ constexpr char TaskbarCreatedMessageName[] = "TaskbarCreated";
 constexpr UINT HeartbeatTimer = 1;
 constexpr UINT ClickTipTimer = 2;
 constexpr UINT WaterSoundTimer = 3;
+constexpr UINT PresenceTimer = 4;
 constexpr UINT DeviceWatchTimer = 5;   // the sound output's watch (sound/device_watch.h)
 constexpr UINT HeartbeatMs = 128;
+constexpr UINT WaterSoundMs = 500;
+constexpr UINT PresenceLookMs = 1000;
 constexpr char WindowClassName[] = "Tsutsuri";
 constexpr char RegionProperty[] = "region";
 // Per-monitor DPI messages (Windows 8.1 and 10 1607), which the headers give only for targets

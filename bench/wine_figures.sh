@@ -147,7 +147,9 @@ median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print ""; else print
 
 # A window that stays for the whole run: the perch target, and it keeps the desktop process
 # alive between programs, so no start-up pays for a new desktop.
-keeper_seconds=$((2 * (idle_seconds + MemorySeconds) + startup_runs * 45 + 180))
+# The away run: this long here, then as long locked.
+away_seconds=$((idle_seconds < 60 ? idle_seconds : 60))
+keeper_seconds=$((2 * (idle_seconds + MemorySeconds) + 2 * away_seconds + startup_runs * 45 + 240))
 wine_helper wine "$probe" testwin 200 150 400 300 keeper --seconds "$keeper_seconds" </dev/null \
     >/dev/null &
 probe find --class TsutsuriProbeWindow --title keeper --visible --timeout 30000 >/dev/null ||
@@ -358,3 +360,30 @@ row "  the floor's, run to run" "$(ratio "$idle_floor_cpu" "$quiet_floor_cpu")" 
     "(the same floor at both DPIs: the runs' own variation)"
 row "  working set - at 96 DPI (KB)" "$((idle_own_rss - quiet_rss))" \
     "(floor's difference $((idle_floor_rss - quiet_floor_rss)); target <= 1024)"
+
+# ---- away: the default settings, here and then locked ------------------------------------
+# The session-lock notice, as Windows posts it, puts the program away: no heartbeat, no timers,
+# no sound device. Its CPU time then, against its own a moment before, at the same place.
+readonly SessionChange=0x02B1 SessionLock=7 SessionUnlock=8 AwaySettleSeconds=2
+probe activate --class TsutsuriProbeWindow --title keeper >/dev/null || true
+away_dir=$(mktemp -d "$state/away.XXXXXX")
+launch away own "$away_dir" "$exe"
+away_pid=$(wait_linux_pid away tsutsuri.exe) || { log "tsutsuri.exe did not start"; exit 1; }
+probe find --visible --timeout 30000 >/dev/null || log "no tsutsuri window"
+sleep "$WarmUpSeconds"
+here_t0=$(cpu_ticks "$away_pid")
+sleep "$away_seconds"
+here_t1=$(cpu_ticks "$away_pid")
+probe post "$SessionChange" "$SessionLock" >/dev/null
+sleep "$AwaySettleSeconds"
+away_t0=$(cpu_ticks "$away_pid")
+sleep "$away_seconds"
+away_t1=$(cpu_ticks "$away_pid")
+still_running "$away_pid" tsutsuri.exe "$away_dir"
+probe post "$SessionChange" "$SessionUnlock" >/dev/null
+close_tsutsuri
+wait_gone "$away_pid" || true
+away_note="locked: $(percent $((away_t1 - away_t0)) "$away_seconds") % of one core, here"
+away_note+=" $(percent $((here_t1 - here_t0)) "$away_seconds") %; $away_seconds s each"
+row "idle CPU away / here" "$(ratio $((away_t1 - away_t0)) $((here_t1 - here_t0)))" \
+    "target <= 0.10 ($away_note)"

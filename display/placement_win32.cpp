@@ -2,6 +2,7 @@
 #include "display/placement.h"
 #include "display/monitors.h"
 #include "display/placement_plan.h"
+#include "app/presence.h"
 #include "app/settings.h"
 #include "app/system_win32.h"
 #include "app/taskbar.h"
@@ -87,7 +88,10 @@ void MeasureScreenAndTaskbar() {
 }
 
 void PerchBesideForeground(HWND window) {
-    if (FreePlacement(AppSettings.PositionMode) || AboutDialogOpen == 1) return;
+    // Hidden for a full-screen window, the sozu keeps its place: beside that window it would
+    // stand off the screen's edge when it shows again.
+    if (FreePlacement(AppSettings.PositionMode) || AboutDialogOpen == 1 || SozuHiddenForBusy)
+        return;
     ScreenRect own;
     if (!ReadRect(window, own)) return;
     ScreenPoint planned = {own.left, own.top};

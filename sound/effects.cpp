@@ -15,6 +15,7 @@ const int32_t SoundResourceIds[SoundEffectCount] = {243, 244, 245, 246, 247};
 int32_t WaterVolumeCache[WaterSoundCount] = {0, 0};
 int32_t WaterPanCounter[WaterSoundCount] = {0, 0};
 int32_t SoundAway = 0;
+int32_t SoundBusy = 0;
 
 namespace {
 
@@ -68,7 +69,7 @@ int RestartSoundEngine(WindowHandle window) {
 }
 
 int PlaySoundEffect(int index) {
-    if (index < 0 || index >= SoundEffectCount) return 0;
+    if (index < 0 || index >= SoundEffectCount || SoundBusy != 0) return 0;
     const uint32_t slot = static_cast<uint32_t>(index);
     if (SoundMode == SoundModeSimple) return PlaySimpleSound(SoundResourceIds[index]);
     if (SoundMode != SoundModeEngine) return 0;

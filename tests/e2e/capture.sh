@@ -78,3 +78,15 @@ capture_log() {
     done
     e2e_log "$1: $CAP_FRAMES frames,${text:- silent}"
 }
+
+# capture_expect_silence WHAT: what the mixer had already taken goes out first; then a second
+# and a half must pass in silence, with the device still taking sound.
+capture_expect_silence() {
+    capture_wait_growth "$(capture_size)" 0.5 10
+    MARK=$(capture_size)
+    capture_wait_growth "$MARK" 1.5 10
+    capture_read "$MARK"
+    capture_log "$1"
+    ((CAP_FRAMES > 0)) || e2e_fail "$1: the sound device stopped"
+    e2e_expect_eq "$1: sounds" 0 "${#CAP_START[@]}"
+}

@@ -49,6 +49,8 @@ struct Options {
     bool topmost = false;
     bool hidden = false;
     bool shaped = false;
+    bool popup = false;
+    bool maximized = false;
     DWORD seconds = 0;
 };
 
@@ -528,7 +530,8 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // An ordinary framed window at a chosen place, for the program to perch beside. It stays
 // until it is closed (WM_CLOSE), its time runs out (--seconds) or its process is ended.
 // A hidden one (--hidden) only keeps the desktop process alive; --shaped gives it an
-// elliptic window region.
+// elliptic window region. --popup makes it captionless (WS_POPUP), as a film or slide show in
+// full screen is; --maximized shows it maximized.
 int TestWindowCommand(const Options& o) {
     if (o.args.size() < 5) return ExitUsage;
     WNDCLASSA wc = {};
@@ -539,7 +542,8 @@ int TestWindowCommand(const Options& o) {
     wc.lpszClassName = TestWindowClass;
     RegisterClassA(&wc);
     HWND window = CreateWindowExA(o.topmost ? WS_EX_TOPMOST : 0, TestWindowClass,
-                                  o.args[4].c_str(), WS_OVERLAPPEDWINDOW,
+                                  o.args[4].c_str(),
+                                  o.popup ? WS_POPUP : WS_OVERLAPPEDWINDOW,
                                   static_cast<int>(Number(o.args[0])),
                                   static_cast<int>(Number(o.args[1])),
                                   static_cast<int>(Number(o.args[2])),
@@ -556,7 +560,7 @@ int TestWindowCommand(const Options& o) {
         SetPropA(window, "region", shape);
     }
     if (!o.hidden) {
-        ShowWindow(window, SW_SHOWNORMAL);
+        ShowWindow(window, o.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
         UpdateWindow(window);
         SetForegroundWindow(window);
     }
@@ -628,7 +632,7 @@ int Usage() {
                  "usage: probe.exe find|info|wait-gone|close|command ID|key VK|post MSG [W [L]]\n"
                  "       | move L T W H | activate | msgbox [CAPTION] | msgbox-ok [CAPTION]\n"
                  "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--shaped]\n"
-                 "         [--seconds N]\n"
+                 "         [--popup] [--maximized] [--seconds N]\n"
                  "       | foreground | tray | tooltip | screen | monitors | windows | watch\n"
                  "       | shape-log --seconds N\n"
                  "       | record FILE ARG... | tray-delete [ID] | broadcast NAME | load LIBRARY\n"
@@ -651,6 +655,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         else if (a == "--visible") o.visibleOnly = true;
         else if (a == "--hidden") o.hidden = true;
         else if (a == "--shaped") o.shaped = true;
+        else if (a == "--popup") o.popup = true;
+        else if (a == "--maximized") o.maximized = true;
         else if (a == "--wide") WideTexts = true;
         else if (a.rfind("hex:", 0) == 0) o.args.push_back(FromHex(a.substr(4)));
         else o.args.push_back(a);

@@ -151,14 +151,7 @@ capture_log "water on"
 
 e2e_probe command "$CommandWater" >/dev/null
 wait_key etc_water 0
-# What the mixer had already taken goes out first; then a second and a half of silence.
-capture_wait_growth "$(capture_size)" 0.5 10
-MARK=$(capture_size)
-capture_wait_growth "$MARK" 1.5 10
-capture_read "$MARK"
-capture_log "water off"
-((CAP_FRAMES > 0)) || e2e_fail "the sound device stopped"
-e2e_expect_eq "sounds after the water was switched off" 0 "${#CAP_START[@]}"
+capture_expect_silence "water switched off"
 
 e2e_require "ends on WM_CLOSE" e2e_stop
 e2e_expect_eq "exit code" 0 "$E2E_EXIT_CODE"

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Busy and away, as a user meets them. A captionless window over the whole screen (a film or a
+# slide show in full screen) hides the sozu, always on top as it is, and silences its water;
+# when the window goes the sozu is back at its place with its water. A maximized window with a
+# caption changes nothing, nor does the desktop in front. A locked session closes the sound
+# device (the capture file stops growing) and stills the program; unlocked, the sound comes
+# back. Wine's shell never reports busy or away itself, so the program's own full-screen check
+# is what is seen, and the session notices are posted. The CPU thresholds stand at 100, so no
+# tip sounds by itself: what is heard is the water.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/ui_lib.sh"
+source "$(dirname "$0")/capture.sh"
+ui_begin
+
+readonly Left=300 Top=300
+readonly SessionChange=0x02B1 SessionLock=7 SessionUnlock=8
+readonly CpuSeconds=10 AwayShareLimit=10   # away under a tenth of the idle CPU time
+
+dir=$(e2e_new_dir)
+{
+    printf '[Winpos]\nXpos=%d\nYpos=%d\n[Runsts]\nposmode=2\nsnd_vol=1\netc_water=1\n' \
+        "$Left" "$Top"
+    echo "[Kand]"
+    for i in 0 1 2 3 4 5; do echo "cpu$i=100"; done
+} | e2e_ini_write "$dir/tsutsurin.ini"
+
+shown_at_place() {
+    e2e_window_info && [ "${WIN[visible]}" = 1 ] && [ "${WIN[left]},${WIN[top]}" = "$Left,$Top" ]
+}
+hidden() { e2e_window_info && [ "${WIN[visible]}" = 0 ]; }
+
+# water_heard WHAT: the water sounds again after byte MARK, within 10 s.
+water_heard() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        capture_read "$MARK"
+        ((${#CAP_START[@]} > 0)) && return 0
+        sleep 0.1
+    done
+    capture_log "$1"
+    e2e_fail "$1: no water heard"
+}
+
+# The program's CPU time (utime + stime, clock ticks) over CpuSeconds.
+cpu_over() {
+    local t0 t1
+    t0=$(awk '{ print $14 + $15 }' "/proc/$E2E_PID/stat")
+    sleep "$CpuSeconds"
+    t1=$(awk '{ print $14 + $15 }' "/proc/$E2E_PID/stat")
+    echo $((t1 - t0))
+}
+
+# Stopped: the file no longer grows over half a second.
+capture_stopped() {
+    local before
+    before=$(capture_size)
+    sleep 0.5
+    [ "$(capture_size)" = "$before" ]
+}
+
+MARK=$(capture_size)
+e2e_require "window shows" e2e_start "$dir"
+water_heard "at start"
+
+# 1. A film in full screen: hidden and silent; gone, the sozu is back with its water.
+ui_testwin 0 0 1024 768 film --popup
+e2e_poll 2 hidden || e2e_fail "the sozu still shows over a full-screen window"
+capture_expect_silence "over a full-screen window"
+e2e_probe close --class TsutsuriProbeWindow --title film >/dev/null
+MARK=$(capture_size)
+e2e_poll 2 shown_at_place ||
+    e2e_fail "not back after the full-screen window: visible ${WIN[visible]} at ${WIN[left]},${WIN[top]}"
+e2e_expect_eq "still on top" 1 "${WIN[topmost]}"
+water_heard "after the full-screen window"
+
+# 2. A maximized window with a caption is not full screen, however much it covers: here all
+# of the screen and more, as one does over a taskbar that hides itself.
+ui_testwin 0 0 800 600 document --maximized
+e2e_probe move -8 -8 1040 784 --class TsutsuriProbeWindow --title document >/dev/null
+e2e_ticks 20   # two looks and more
+shown_at_place || e2e_fail "hidden by a maximized captioned window"
+MARK=$(capture_size)
+water_heard "beside a maximized window"
+e2e_probe close --class TsutsuriProbeWindow --title document >/dev/null
+# Nor is the empty desktop, which a click brings to the front: a captionless window of the whole
+# screen too.
+e2e_click 700 100
+e2e_ticks 20
+shown_at_place || e2e_fail "hidden after a click on the desktop"
+
+# 3. Locked: within 2 s no device (the capture stops growing) and almost no CPU time.
+idle=$(cpu_over)
+e2e_probe post "$SessionChange" "$SessionLock" >/dev/null
+e2e_poll 2 capture_stopped || e2e_fail "the capture still grows while locked"
+away=$(cpu_over)
+e2e_log "CPU ticks over ${CpuSeconds} s: here $idle, away $away"
+((idle > 0 && away * AwayShareLimit < idle)) ||
+    e2e_fail "away costs $away ticks against $idle here (want under a tenth)"
+# A device opened afresh starts the file over: whatever it holds after the unlock is new.
+MARK=$(capture_size)
+e2e_probe post "$SessionChange" "$SessionUnlock" >/dev/null
+capture_wait_growth "$MARK" 1 10 || e2e_fail "the capture does not grow after unlocking"
+water_heard "after unlocking"
+shown_at_place || e2e_fail "not at its place after unlocking"
+
+e2e_require "ends on WM_CLOSE" e2e_stop
+e2e_expect_eq "exit code" 0 "$E2E_EXIT_CODE"
+e2e_finish
