@@ -54,8 +54,8 @@ TEST(Presence, ShellWindowsByClass) {
 }
 
 // Two monitors side by side: the primary 1024x768 at the origin, a second 800x600 on its left.
-const MonitorArea Monitors[] = {{{0, 0, 1024, 768}, {0, 0, 1024, 728}},
-                                {{-800, 0, 0, 600}, {-800, 0, 0, 560}}};
+const MonitorArea Monitors[] = {{{0, 0, 1024, 768}, {0, 0, 1024, 728}, 96},
+                                {{-800, 0, 0, 600}, {-800, 0, 0, 560}, 96}};
 constexpr ScreenRect Primary = {0, 0, 1024, 768};
 
 struct FullScreenCase {
