@@ -11,7 +11,6 @@
 #include "app/window_win32.h"
 #include "display/placement.h"
 #include "display/scale.h"
-#include "sound/device_watch.h"
 #include "sound/effects.h"
 #include "sound/engine.h"
 
@@ -129,18 +128,10 @@ void ShowAfterBusy(HWND window) {
     if (AboutDialogOpen != 1) ShowWindow(window, SW_SHOWNA);
 }
 
-void StartWaterLoops() {
-    if (SoundMode != SoundModeEngine || AppSettings.WaterSoundEffect != 1) return;
-    PlaySoundEffect(SoundWaterA);
-    PlaySoundEffect(SoundWaterB);
-}
-
 // Nobody there: no heartbeat, no water timer, no watch over the output, and no open sound
 // device.
 void GoAway(HWND window) {
-    KillTimer(window, HeartbeatTimer);
-    KillTimer(window, WaterSoundTimer);
-    KillTimer(window, DeviceWatchTimer);
+    StopPresentTimers(window);
     SoundAway = 1;
     SoundEngine::Shutdown();
 }
@@ -148,8 +139,7 @@ void GoAway(HWND window) {
 // Someone back: the heartbeat and the sound as the settings say, the tray icon in case the
 // shell lost it meanwhile, and the screen as it is now (a monitor may have gone).
 void ComeBack(HWND window) {
-    SetTimer(window, HeartbeatTimer, HeartbeatMs, nullptr);
-    SetTimer(window, DeviceWatchTimer, DeviceWatchPeriodMs, DeviceWatchTimerProc);
+    StartPresentTimers(window);
     if (AppSettings.WaterSoundEffect == 1) {
         SetTimer(window, WaterSoundTimer, WaterSoundMs, WaterSoundTimerProc);
     }

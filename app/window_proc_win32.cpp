@@ -16,8 +16,7 @@
 namespace {
 
 LRESULT OnCreate(HWND window) {
-    SetTimer(window, HeartbeatTimer, HeartbeatMs, nullptr);
-    SetTimer(window, DeviceWatchTimer, DeviceWatchPeriodMs, DeviceWatchTimerProc);
+    StartPresentTimers(window);
     return 0;
 }
 
@@ -44,10 +43,8 @@ LRESULT OnDestroy(HWND window) {
     if (GetPropA(window, RegionProperty)) RemovePropA(window, RegionProperty);
     RemoveTrayIcon();
     ReleaseScaledGraphics();
-    KillTimer(window, HeartbeatTimer);
+    StopPresentTimers(window);
     KillTimer(window, ClickTipTimer);
-    KillTimer(window, WaterSoundTimer);
-    KillTimer(window, DeviceWatchTimer);
     PostQuitMessage(0);
     return 0;
 }
@@ -84,6 +81,17 @@ LRESULT OnTaskbarCreated() {
 }
 
 }  // namespace
+
+void StartPresentTimers(HWND window) {
+    SetTimer(window, HeartbeatTimer, HeartbeatMs, nullptr);
+    SetTimer(window, DeviceWatchTimer, DeviceWatchPeriodMs, DeviceWatchTimerProc);
+}
+
+void StopPresentTimers(HWND window) {
+    KillTimer(window, HeartbeatTimer);
+    KillTimer(window, WaterSoundTimer);
+    KillTimer(window, DeviceWatchTimer);
+}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // A registered message has no constant number, so it cannot be a case of the switch; its

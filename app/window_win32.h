@@ -43,4 +43,11 @@ constexpr char RegionProperty[] = "region";
 constexpr UINT DpiChangedMessage = 0x02E0;         // WM_DPICHANGED
 constexpr UINT GetDpiScaledSizeMessage = 0x02E4;   // WM_GETDPISCALEDSIZE
 
+// The timers that run only while someone is at the machine: the heartbeat and the watch over
+// the sound output, started at the window's creation and again on coming back. Stopping them
+// stops the water sound's timer 3 as well; whoever starts again starts that one as the water
+// switch says.
+void StartPresentTimers(HWND window);
+void StopPresentTimers(HWND window);
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -61,11 +61,14 @@ int RestartSoundEngine(WindowHandle window) {
     for (int index : {SoundStrike, SoundEcho, SoundSpill})
         SoundEngine::SetVolume(static_cast<uint32_t>(index), volume);
     // Timer 3 goes on while the switch is on; only the loops themselves start again.
-    if (AppSettings.WaterSoundEffect == 1) {
-        PlaySoundEffect(SoundWaterA);
-        PlaySoundEffect(SoundWaterB);
-    }
+    StartWaterLoops();
     return 0;
+}
+
+void StartWaterLoops() {
+    if (SoundMode != SoundModeEngine || AppSettings.WaterSoundEffect != 1) return;
+    PlaySoundEffect(SoundWaterA);
+    PlaySoundEffect(SoundWaterB);
 }
 
 int PlaySoundEffect(int index) {

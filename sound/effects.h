@@ -41,6 +41,9 @@ extern int32_t SoundAway;
 // 1 while the user watches or shows something full screen: no effect starts, whichever player
 // would play it. The engine stays open, so the water comes back at once.
 extern int32_t SoundBusy;
+// Starts the two water loops again where the engine plays and the water sound is on; they take
+// the stream's current level on their start. Timer 3 is not touched.
+void StartWaterLoops();
 int PlaySoundEffect(int index);
 void ModulateWaterSound(int index);
 
