@@ -4,6 +4,10 @@
 # open, and a desktop without a taskbar (a read-only current directory: readonly_test.sh).
 # Each time the program keeps running, leaves through the exit command with code 0, keeps what
 # it had written and reports only what it should.
+# Once where both run: each case is the program's own decision on a call that fails or a path
+# longer than its buffer, the same calls and buffers in both builds; the failing device and
+# the second copy's notice are checked for both by no_sound_device_test.sh and
+# single_instance_test.sh.
 source "$(dirname "$0")/lib.sh"
 e2e_begin
 

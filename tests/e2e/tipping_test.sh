@@ -8,6 +8,9 @@
 #  - Summed usage, sensitivity highest (the level moves on every 2nd sample): 50, 100, then
 #    the next move finds it full: 6 samples of 896 ms, about 5.4 s. A move adds at most 100,
 #    so even on a machine busy to the full (100 at once) it takes 4 samples, 3.6 s.
+# Once where both run: when the tube tips by itself is the heartbeat's portable decision over
+# the sampled usage; the sampler's system records, which do differ between the builds, are
+# checked for both by cpu_test.sh and the Win32 cpu_test.
 source "$(dirname "$0")/lib.sh"
 e2e_begin
 
