@@ -36,7 +36,7 @@ wine_process_find() {
         [ "$(cat "$f" 2>/dev/null)" = "$name" ] || continue
         p=${f#/proc/}
         p=${p%/comm}
-        if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "$marker"; then
+        if tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "$marker"; then
             echo "$p"
             return 0
         fi
