@@ -8,6 +8,9 @@
 # rounds of commands and a fifth of the time: the heaps of Wine's sound stack settle over the
 # first engine restarts, five a round),
 # and it leaves through the exit command with code 0.
+# Once where both run: every command it repeats runs on the 64-bit build too, in
+# x64.win32.commands_test (leaks of graphics objects: x64.win32.gdi_leak_test); what the long
+# run adds, a fall or a growth over many rounds, comes from sources the two builds share.
 source "$(dirname "$0")/lib.sh"
 e2e_begin
 

@@ -7,6 +7,9 @@
 # back. Wine's shell never reports busy or away itself, so the program's own full-screen check
 # is what is seen, and the session notices are posted. The CPU thresholds stand at 100, so no
 # tip sounds by itself: what is heard is the water.
+# Once where both run: the full-screen check reads rectangles and styles, and the session
+# notices carry plain numbers, the same in both builds; the power notices, whose record is
+# handed over by pointer, are x64.win32.presence_test's.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ui_lib.sh"
 source "$(dirname "$0")/capture.sh"

@@ -496,8 +496,10 @@ int MessageBoxCommand(const Options& o, bool pressOk) {
     return ExitOk;
 }
 
+// A dialog counts once it shows: it has its caption from its creation, but the texts its
+// procedure sets come with WM_INITDIALOG, before the dialog is shown.
 int DialogCommand(const Options& o, const std::string& caption) {
-    std::vector<HWND> dialogs = WaitFor(DialogClass, AsRead(caption), o.timeoutMs);
+    std::vector<HWND> dialogs = WaitFor(DialogClass, AsRead(caption), o.timeoutMs, true);
     std::printf("count=%u\n", static_cast<unsigned>(dialogs.size()));
     if (dialogs.empty()) return ExitNotFound;
     HWND dialog = dialogs[0];

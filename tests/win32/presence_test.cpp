@@ -28,16 +28,19 @@ struct Notice {
 };
 
 int Heartbeats = 0;
+constexpr DWORD BeatLimitMs = 10000;
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TIMER && wParam == HeartbeatTimer) ++Heartbeats;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int HeartbeatsWithin(DWORD ms) {
+// The heartbeats that come within ms, or only until the first one when untilFirst: a beat
+// that is due is waited for, however late a loaded machine brings it.
+int HeartbeatsWithin(DWORD ms, bool untilFirst = false) {
     Heartbeats = 0;
     const DWORD start = GetTickCount();
     MSG msg;
-    while (GetTickCount() - start < ms) {
+    while (GetTickCount() - start < ms && !(untilFirst && Heartbeats > 0)) {
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
         Sleep(10);
     }
@@ -49,7 +52,7 @@ TEST(Presence, DisplayAndSleepNoticesPutTheProgramAwayAndBack) {
     HWND sozu = MakeSozuTestWindow("PresenceSozu", CountingProc);
     ASSERT_NE(sozu, nullptr);
     SetTimer(sozu, HeartbeatTimer, HeartbeatMs, nullptr);
-    ASSERT_GT(HeartbeatsWithin(600), 0);
+    ASSERT_GT(HeartbeatsWithin(BeatLimitMs, true), 0);
 
     struct Step {
         const char* what;
@@ -78,11 +81,10 @@ TEST(Presence, DisplayAndSleepNoticesPutTheProgramAwayAndBack) {
         EXPECT_EQ(CurrentPresence() == Presence::Away, s.away);
         EXPECT_EQ(SoundAway, s.away ? 1 : 0);
         // Away, nothing wakes the window; back, the heartbeat beats again.
-        const int beats = HeartbeatsWithin(500);
         if (s.away) {
-            EXPECT_EQ(beats, 0);
+            EXPECT_EQ(HeartbeatsWithin(500), 0);
         } else {
-            EXPECT_GT(beats, 0);
+            EXPECT_GT(HeartbeatsWithin(BeatLimitMs, true), 0);
         }
     }
     StopPresence(sozu);
