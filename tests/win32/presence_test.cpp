@@ -1,13 +1,13 @@
 // Presence through the main window's procedure and the start-up, in-process: the display-state
-// notice carries a pointer to its setting, which no other process can post, and the shell's
-// word and the registrations are told through stand-ins in their slots.
+// notice carries a pointer to its setting, which no other process can post, and the
+// registrations are answered by stand-ins in their slots.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "tests/win32/engine_test_support.h"
 #include "tests/win32/test_window.h"
 
+#include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -96,17 +96,10 @@ void Inject(SystemCallSlot& slot, Call call) {
     slot.address = reinterpret_cast<FARPROC>(reinterpret_cast<void*>(call));
 }
 
-RECT RectOf(HWND window) {
+int LeftOf(HWND window) {
     RECT r = {};
     GetWindowRect(window, &r);
-    return r;
-}
-
-std::vector<std::string> Lines(const char* path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
+    return r.left;
 }
 
 class PresenceRun : public ::testing::Test {
@@ -257,7 +250,7 @@ TEST_F(PresenceRun, StartedBehindAFilmItWaitsHiddenAndSilentAndStill) {
     // A monitor gone with a game's change of resolution.
     SetWindowPos(sozu, nullptr, 5000, 5000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     Send(WM_DISPLAYCHANGE, 32);
-    EXPECT_EQ(RectOf(sozu).left, 5000);
+    EXPECT_EQ(LeftOf(sozu), 5000);
     EXPECT_EQ(GetPrivateProfileIntA("Winpos", "Xpos", -1, SettingsPath), -1);
     Send(WM_KEYDOWN, VK_ESCAPE);
     MSG quit;
@@ -266,9 +259,8 @@ TEST_F(PresenceRun, StartedBehindAFilmItWaitsHiddenAndSilentAndStill) {
 
     CloseFilm();
     ASSERT_TRUE(PumpUntil([this] { return Visible(sozu); }, 3000));
-    const RECT r = RectOf(sozu);
     const int centreX = (GetSystemMetrics(SM_CXSCREEN) - Side) / 2;
-    EXPECT_EQ(r.left, centreX);
+    EXPECT_EQ(LeftOf(sozu), centreX);
     EXPECT_EQ(GetPrivateProfileIntA("Winpos", "Xpos", -1, SettingsPath), centreX);
     EXPECT_GT(WaitForSound(soundtest::CaptureSize(), 5000), 2000u);
 }
@@ -329,7 +321,8 @@ TEST_F(PresenceRun, ReturnsWithoutADeviceWriteOneLine) {
         EXPECT_EQ(Engine.device, nullptr);
     }
     SoundDevice = wine;
-    EXPECT_EQ(Lines("supinfo.txt").size(), 1u);
+    const std::string written = soundtest::ReadText("supinfo.txt");
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 1) << written;
     DeleteFileA("supinfo.txt");
 }
 
