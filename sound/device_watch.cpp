@@ -14,13 +14,16 @@ DeviceWatchState SoundDeviceWatch = {};
 
 namespace {
 
-// A start on the default output whose failure stays out of the support file: the spell it
-// belongs to has already written its line.
-void RestartQuietly(WindowHandle window) {
-    EngineFailuresMuted = 1;
-    RestartSoundEngine(window);
+// A start on the default output whose failure stays out of the support file when muted: the
+// spell it belongs to has already written its line.
+int RestartMuted(WindowHandle window, int32_t muted) {
+    EngineFailuresMuted = muted;
+    const int failed = RestartSoundEngine(window);
     EngineFailuresMuted = 0;
+    return failed;
 }
+
+void RestartQuietly(WindowHandle window) { RestartMuted(window, 1); }
 
 // The default output against the one the engine opened on: another one is a move; none at all
 // means every output is gone, the engine's with them (its own calls may say only that a buffer
@@ -92,4 +95,14 @@ DeviceVerdict WatchSoundDevice(WindowHandle window, uint32_t nowMs) {
     case DeviceWait: break;
     }
     return verdict;
+}
+
+int RestartOnReturn(WindowHandle window, uint32_t nowMs) {
+    const int failed = RestartMuted(window, SoundDeviceWatch.pacing);
+    // Tried and failed (not merely nothing to restart): the spell begins with this try.
+    if (failed != 0 && SoundMode == SoundModeEngine && SoundAway == 0) {
+        SoundDeviceWatch.pacing = 1;
+        SoundDeviceWatch.lastTryMs = nowMs;
+    }
+    return failed;
 }

@@ -43,6 +43,12 @@ DeviceVerdict JudgeDevice(DeviceWatchState& state, const DeviceLook& look, uint3
 // One look at the engine and its output, and the verdict carried out. Answers the verdict.
 DeviceVerdict WatchSoundDevice(WindowHandle window, uint32_t nowMs);
 
+// The engine started again for someone back at the machine (RestartSoundEngine), under the
+// watch's rule for the support file: within a spell of trouble a failure writes nothing, and a
+// failure outside one begins a spell, so that the next return writes nothing either. Answers
+// as RestartSoundEngine.
+int RestartOnReturn(WindowHandle window, uint32_t nowMs);
+
 #ifdef _WIN32
 #include <windows.h>
 // The callback of the device watch's window timer: one look on the window the engine uses.

@@ -72,7 +72,7 @@ void StartWaterLoops() {
 }
 
 int PlaySoundEffect(int index) {
-    if (index < 0 || index >= SoundEffectCount || SoundBusy != 0) return 0;
+    if (index < 0 || index >= SoundEffectCount || SoundBusy != 0 || SoundAway != 0) return 0;
     const uint32_t slot = static_cast<uint32_t>(index);
     if (SoundMode == SoundModeSimple) return PlaySimpleSound(SoundResourceIds[index]);
     if (SoundMode != SoundModeEngine) return 0;

@@ -36,7 +36,8 @@ int StartSoundEngine(WindowHandle window);
 // nothing to restart (another mode, or SoundAway).
 int RestartSoundEngine(WindowHandle window);
 // 1 while nobody is at the machine to hear the sozu (locked, display off, asleep): the engine
-// is kept shut down and RestartSoundEngine refuses, whoever asks. Whoever clears it restarts.
+// is kept shut down, RestartSoundEngine refuses and no effect starts, whoever asks. Whoever
+// clears it restarts.
 extern int32_t SoundAway;
 // 1 while the user watches or shows something full screen: no effect starts, whichever player
 // would play it. The engine stays open, so the water comes back at once.
