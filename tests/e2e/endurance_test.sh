@@ -6,12 +6,14 @@
 # running and leaves through the exit command with code 0, and after the warm-up (at least
 # three rounds of commands and a fifth of the time: the heaps of Wine's sound stack settle
 # over the first engine restarts, five a round) its working set holds:
-# - In total it grows by 1 MB at most. Wine keeps the X11 surface of a destroyed window (SysV
-#   shared memory) mapped in the cache DC that drew it last, until that DC draws again: after
-#   the about dialog closes one such surface stays, and now and then a second one, for a few
-#   rounds or for good: a step of 556 KB at 144 DPI, 240 KB at 96. The stand-in
-#   bench/surfaces_standin.sh shows it without the program. Wine's sound stack also grows its
-#   heaps in steps of about 256 KB for the first few minutes.
+# - In total it grows by 1 MB at most, which a leak of a few kilobytes per heartbeat exceeds
+#   even in the short run (leaks of graphics objects are the Win32 GDI leak test's to find).
+#   Wine keeps the X11 surface of a destroyed window (SysV shared memory) mapped in the cache
+#   DC that drew it last, until that DC draws again: after the about dialog closes one such
+#   surface stays, and now and then a second one, for a few rounds or for good: a step of
+#   556 KB at 144 DPI, 240 KB at 96. The stand-in bench/surfaces_standin.sh shows it without
+#   the program. Wine's sound stack also grows its heaps in steps of about 256 KB for the
+#   first few minutes.
 # - In a long run (ten minutes or more) it does not keep growing: the least-squares slope of
 #   the working set less its shared memory (those surfaces) over the second half of the run
 #   stays within 1 KB a minute, which a leak of ours of a few KB a minute exceeds whatever
@@ -69,7 +71,8 @@ counts() {
         "windows ${PROBE[windows]:-?}; engine starts $starts, watch looks $looks"
 }
 # The resident kilobytes of each file mapped (Wine's X11 window surfaces are SysV shared
-# memory, "/SYSV00000000") and of each anonymous mapping by its start: where a step went.
+# memory, "/SYSV00000000") and of each anonymous mapping by its start: a round that grows by
+# StepKb or more logs where the step went.
 mappings() {
     awk '/^[0-9a-f]+-/ { split($1, r, "-"); key = $6 == "" ? r[1] : $6 }
          /^Rss:/ { kb[key] += $2 } END { for (k in kb) print k, kb[k] }' "/proc/$E2E_PID/smaps" |
