@@ -118,7 +118,10 @@ while :; do
     done
     rounds=$((rounds + 1))
     elapsed=$((SECONDS - start))
-    read -r now shared < <(memory)
+    # A command substitution, not `read < <(...)`: with process substitutions here, a long run
+    # once hung with bash in wait4(-1) and no child left but the program's launcher.
+    reading=$(memory)
+    now=${reading% *} shared=${reading#* }
     if [ -z "$warm" ] && [ "$rounds" -ge "$WarmUpRounds" ] && [ "$elapsed" -ge $((seconds / 5)) ]
     then
         warm=$now
@@ -144,7 +147,8 @@ e2e_require "still running after $rounds rounds" e2e_running
 
 # Settle: a couple of tips with no commands, then the last reading.
 e2e_ticks 16
-read -r final _ < <(memory)
+reading=$(memory)
+final=${reading% *}
 e2e_log "at the end: $(counts)"
 e2e_log "working set: $warm KB after round $warm_round, $final KB at the end (peak $peak KB)"
 [ $((final - warm)) -le $GrowthLimitKb ] ||
