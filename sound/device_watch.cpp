@@ -11,6 +11,7 @@
 #include "sound/supinfo.h"
 
 DeviceWatchState SoundDeviceWatch = {};
+uint32_t DeviceWatchLooks = 0;
 
 namespace {
 
@@ -73,6 +74,7 @@ DeviceVerdict JudgeDevice(DeviceWatchState& state, const DeviceLook& look, uint3
 }
 
 DeviceVerdict WatchSoundDevice(WindowHandle window, uint32_t nowMs) {
+    ++DeviceWatchLooks;
     DeviceLook look = {};
     look.wanted = SoundMode == SoundModeEngine && SoundAway == 0;
     look.running = Engine.device != nullptr;

@@ -36,6 +36,8 @@ struct DeviceWatchState {
     uint32_t lastTryMs;   // when the default output was last tried
 };
 extern DeviceWatchState SoundDeviceWatch;
+// Every look since the program started; the engine's starts report it to the debugger output.
+extern uint32_t DeviceWatchLooks;
 
 // The decision alone, over the clock in milliseconds (which may wrap).
 DeviceVerdict JudgeDevice(DeviceWatchState& state, const DeviceLook& look, uint32_t nowMs);

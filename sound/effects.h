@@ -24,8 +24,11 @@ extern int32_t WaterPanCounter[WaterSoundCount];
 constexpr int32_t WaterVolumeUnsent = INT32_MIN;
 
 // 0 when the engine runs with all five sounds loaded, 1 otherwise. Every attempt forgets the
-// volumes sent to the water loops, whose new buffers start at full volume.
+// volumes sent to the water loops, whose new buffers start at full volume, and is counted in
+// SoundEngineStarts and told to the debugger output with the device watch's looks so far: a
+// long run's log then says how often the device was opened, beside what the process holds.
 int StartSoundEngine(WindowHandle window);
+extern uint32_t SoundEngineStarts;
 // Starts the engine again on the output in use now (DirectSound's default device at this
 // moment), at the settings in force: the one-shot sounds' volume and, when the water sound is
 // on, the two loops at the stream's current level. The one path for everything that has to
