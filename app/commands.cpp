@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "res/resource.h"
 #include "sound/effects.h"
 

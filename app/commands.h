@@ -1,7 +1,7 @@
 // The popup menu, its commands, and bringing menu marks, settings file and sound in line
 // with AppSettings.
 #pragma once
-#include "app/state.h"
+#include "base/state.h"
 
 void ApplySettings(WindowHandle window);
 // The volume chosen while nobody was there, carried out now (ApplyWaitingVolumeOver).

@@ -2,7 +2,7 @@
 // carry the decisions out, so the decisions can be checked with a recorder.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 
 struct ApplyPort {
     void (*checkItem)(int commandId, bool checked);

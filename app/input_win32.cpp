@@ -1,12 +1,12 @@
 #include "app/input.h"
 #include "app/commands.h"
 #include "app/presence.h"
-#include "app/settings.h"
-#include "app/tray.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "display/tray.h"
+#include "base/window_win32.h"
 #include "display/placement.h"
 #include "display/placement_plan.h"
-#include "display/scale.h"
+#include "base/scale.h"
 #include "sim/sim.h"
 
 namespace {

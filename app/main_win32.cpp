@@ -1,11 +1,11 @@
 // The entry point: one copy at a time, resources, the window, the message loop.
 #include <windows.h>
-#include "app/hooks.h"
-#include "app/settings.h"
-#include "app/system_win32.h"
-#include "app/text_win32.h"
-#include "app/tray.h"
-#include "app/window_win32.h"
+#include "base/hooks.h"
+#include "base/settings.h"
+#include "base/system_win32.h"
+#include "base/text_win32.h"
+#include "display/tray.h"
+#include "base/window_win32.h"
 #include "cpu/cpu.h"
 #include "display/paint.h"
 #include "display/region.h"

@@ -7,11 +7,11 @@
 
 #include "app/about.h"
 #include "app/commands.h"
-#include "app/settings.h"
-#include "app/tray.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "display/tray.h"
+#include "base/window_win32.h"
 #include "display/placement.h"
-#include "display/scale.h"
+#include "base/scale.h"
 #include "sound/device_watch.h"
 #include "sound/effects.h"
 #include "sound/engine.h"
@@ -279,6 +279,8 @@ bool FullScreenOnItsMonitor(HWND window) {
     const MonitorArea* monitors = KnownMonitors(count);
     return FullScreenWindow(ReadWindowFacts(window), monitors, count, PrimaryScreen());
 }
+
+bool (*PerchSkipsFullScreen)(HWND window) = FullScreenOnItsMonitor;
 
 void StopPresence(HWND window) {
     KillTimer(window, PresenceTimer);

@@ -3,11 +3,11 @@
 #include <windows.h>
 #include "app/commands.h"
 #include "app/presence.h"
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "display/monitors.h"
 #include "display/placement.h"
-#include "display/scale.h"
+#include "base/scale.h"
 #include "sim/sim.h"
 
 namespace {

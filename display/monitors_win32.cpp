@@ -1,8 +1,8 @@
 // The monitors, read through calls that Windows 95 and NT 4 lack: looked up at run time, so
 // that the program still starts there (with no monitors known, and the primary screen's rules).
 #include "display/monitors.h"
-#include "app/settings.h"
-#include "app/system_win32.h"
+#include "base/settings.h"
+#include "base/system_win32.h"
 #include "display/scale_win32.h"
 
 namespace {

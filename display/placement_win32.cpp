@@ -2,12 +2,11 @@
 #include "display/placement.h"
 #include "display/monitors.h"
 #include "display/placement_plan.h"
-#include "app/presence.h"
-#include "app/settings.h"
-#include "app/system_win32.h"
-#include "app/taskbar.h"
-#include "app/window_win32.h"
-#include "display/scale.h"
+#include "base/settings.h"
+#include "base/system_win32.h"
+#include "display/taskbar.h"
+#include "base/window_win32.h"
+#include "base/scale.h"
 #include "display/scale_win32.h"
 
 namespace {
@@ -111,7 +110,7 @@ void PerchBesideForeground(HWND window) {
     ScreenRect rect;
     // Never beside a full-screen window, by the rule that makes the sozu busy: there it would
     // stand off the screen or at the neighbouring monitor's edge. It stays where it was.
-    if (candidate && candidate != window && !FullScreenOnItsMonitor(candidate) &&
+    if (candidate && candidate != window && !PerchSkipsFullScreen(candidate) &&
         ReadVisibleRect(candidate, rect)) {
         PerchTarget = candidate;
         const PerchPlan plan = CurrentPlan(rect);

@@ -2,7 +2,7 @@
 #include "display/region.h"
 #include "display/frame_masks.h"
 #include "display/region_build_win32.h"
-#include "app/window_win32.h"
+#include "base/window_win32.h"
 #include "sim/sim.h"
 
 HRGN BuildFrameRegion(int frame, HBITMAP bitmap) {

@@ -2,7 +2,7 @@
 #include "display/region.h"
 #include "display/region_build_win32.h"
 #include "display/region_scan.h"
-#include "app/window_win32.h"
+#include "base/window_win32.h"
 
 HRGN AppliedRegion = nullptr;
 

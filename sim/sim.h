@@ -2,7 +2,7 @@
 // Portable; what it needs of the platform goes through Platform (app/hooks.h).
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 
 // Water accumulation
 extern int32_t CpuUsage;       // last sampled percentage

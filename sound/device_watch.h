@@ -5,7 +5,7 @@
 // answers; every start goes through RestartSoundEngine, and no setting changes.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 
 // How often the watch looks, and the least time between two tries of the default output while
 // the engine cannot keep one (with a look every 2 s, a try every third look).

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "sim/sim.h"
 #include "sound/device_watch.h"
 #include "sound/engine.h"

@@ -3,10 +3,9 @@
 #pragma once
 #include <climits>
 #include <cstdint>
-#include "app/state.h"
+#include "base/hooks.h"
+#include "base/state.h"
 
-enum SoundEffect : int { SoundStrike = 0, SoundEcho = 1, SoundSpill = 2, SoundWaterA = 3,
-                         SoundWaterB = 4, SoundEffectCount = 5 };
 
 // Engine volumes by VolumeLevel, hundredths of a decibel.
 constexpr int VolumeLevelCount = 4;

@@ -1,7 +1,7 @@
 // The simple player and the water-sound timer: the Win32 side of the sound effects.
 #include <windows.h>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "sound/effects.h"
 #include "sound/mmfuncs.h"
 

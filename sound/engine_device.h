@@ -3,7 +3,7 @@
 // DirectSound (sound/engine_win32.cpp); host tests bind it to a fake device in memory.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 #include "sound/wave.h"
 
 struct SoundDeviceHandle;   // an IDirectSound

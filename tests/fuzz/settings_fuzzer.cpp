@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "app/commands_port.h"
-#include "app/hooks.h"
-#include "app/settings.h"
+#include "base/hooks.h"
+#include "base/settings.h"
 #include "display/paint.h"
 #include "res/resource.h"
 #include "sim/sim.h"

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/commands_port.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/monitors.h"
-#include "display/scale.h"
+#include "base/scale.h"
 #include "res/resource.h"
 #include "sound/effects.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "sim/sim.h"
 #include "sound/device_watch.h"
 #include "sound/effects.h"

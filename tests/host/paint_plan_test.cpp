@@ -3,7 +3,7 @@
 #include <vector>
 #include "display/paint.h"
 #include "display/paint_state.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "sim/sim.h"
 
 namespace {

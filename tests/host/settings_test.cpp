@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_profile.h"
+#include "base/settings_profile.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 
 #include "app/commands.h"
 #include "app/commands_port.h"
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "tests/win32/engine_test_support.h"

@@ -8,8 +8,8 @@
 
 #include <cstring>
 
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "sim/sim.h"
 #include "sound/device_watch.h"
 #include "sound/effects.h"

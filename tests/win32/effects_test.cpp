@@ -2,7 +2,7 @@
 // loops heard in the capture, the simple player, and the water-sound timer.
 #include "tests/win32/engine_test_support.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "sound/effects.h"

@@ -6,8 +6,8 @@
 #include <windows.h>
 #include <functional>
 #include <vector>
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "display/paint.h"
 #include "display/region.h"
 #include "display/region_build_win32.h"

@@ -7,11 +7,11 @@
 #include <cstring>
 #include <string>
 #include "tests/win32/test_window.h"
-#include "app/hooks.h"
-#include "app/settings.h"
-#include "app/taskbar.h"
-#include "app/tray.h"
-#include "app/window_win32.h"
+#include "base/hooks.h"
+#include "base/settings.h"
+#include "display/taskbar.h"
+#include "display/tray.h"
+#include "base/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 

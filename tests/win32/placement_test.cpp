@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "tests/win32/test_window.h"
-#include "app/settings.h"
-#include "app/taskbar.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "display/taskbar.h"
+#include "base/window_win32.h"
 #include "display/placement.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include "tests/win32/test_window.h"
 #include <vector>
-#include "app/window_win32.h"
+#include "base/window_win32.h"
 #include "display/region.h"
 #include "display/region_build_win32.h"
 #include "display/frame_masks.h"

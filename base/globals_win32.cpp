@@ -1,4 +1,4 @@
-#include "app/window_win32.h"
+#include "base/window_win32.h"
 
 HINSTANCE Instance = nullptr;
 HWND MainWindow = nullptr;

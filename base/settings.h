@@ -1,7 +1,7 @@
 // Every persisted setting, and the settings file that keeps them.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 
 constexpr int SensitivityCount = 6;
 

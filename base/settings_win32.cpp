@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <cstdlib>
 #include <cwchar>
-#include "app/settings_profile.h"
+#include "base/settings_profile.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "app/settings_profile.h"
+#include "base/settings_profile.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "display/scale.h"
+#include "base/scale.h"
 
 char SettingsPath[SettingsPathBytes] = {};
 

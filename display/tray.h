@@ -1,7 +1,7 @@
 // The notification-area icon: its record, added at start-up, sent again whenever the core
 // changes TrayIconId or TrayTip, removed at shutdown.
 #pragma once
-#include "app/hooks.h"
+#include "base/hooks.h"
 
 constexpr unsigned TrayIconIdentifier = 200;
 constexpr unsigned TrayCallbackMessage = 33769;

@@ -1,6 +1,6 @@
-#include "app/state.h"
-#include "app/hooks.h"
-#include "app/settings.h"
+#include "base/state.h"
+#include "base/hooks.h"
+#include "base/settings.h"
 #include "res/resource.h"
 
 uint8_t InteractionState = 0;

@@ -2,7 +2,7 @@
 // section spellings and the 8-bit truncation can be checked without the platform.
 #pragma once
 #include <cstdint>
-#include "app/settings.h"
+#include "base/settings.h"
 
 struct SettingsProfile {
     // The integer under section/key of SettingsPath, or fallback when the key is missing.
