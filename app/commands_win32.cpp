@@ -2,8 +2,8 @@
 // and the sound subsystem.
 #include <windows.h>
 #include "app/about.h"
+#include "app/commands_win32.h"
 #include "app/commands.h"
-#include "app/commands_port.h"
 #include "app/presence.h"
 #include "base/settings.h"
 #include "base/text_win32.h"
@@ -36,9 +36,7 @@ void ShutdownEngine() { SoundEngine::Shutdown(); }
 void SetVolume(uint32_t slot, int32_t volume) { SoundEngine::SetVolume(slot, volume); }
 void RewindSample(uint32_t slot) { SoundEngine::RewindSample(slot); }
 
-void StartWaterTimer(WindowHandle window) {
-    SetTimer(AsWindow(window), WaterSoundTimer, WaterSoundMs, WaterSoundTimerProc);
-}
+void StartWaterTimer(WindowHandle window) { StartWaterSoundTimer(AsWindow(window)); }
 
 const ApplyPort Win32Port = {CheckItem,      EnableItem,   WriteSettingInt, StartSoundEngine,
                              ShutdownEngine, SetVolume,    RewindSample,    PlaySoundEffect,

@@ -1,5 +1,5 @@
 #include "app/input.h"
-#include "app/commands.h"
+#include "app/commands_win32.h"
 #include "app/presence.h"
 #include "base/settings.h"
 #include "display/tray.h"
@@ -47,14 +47,8 @@ LRESULT OnSetCursor(HWND window) {
     // position reaches the settings file one coordinate at a time.
     SetCursor(CursorHand);
     Dragging = 0;
-    if (r.left != AppSettings.WindowPos.left) {
-        AppSettings.WindowPos.left = r.left;
-        WriteSettingInt("Winpos", "Xpos", r.left);
-    }
-    if (r.top != AppSettings.WindowPos.top) {
-        AppSettings.WindowPos.top = r.top;
-        WriteSettingInt("Winpos", "Ypos", r.top);
-    }
+    if (r.left != AppSettings.WindowPos.left) SaveWindowLeft(r.left);
+    if (r.top != AppSettings.WindowPos.top) SaveWindowTop(r.top);
     return 0;
 }
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "app/about.h"
-#include "app/commands.h"
+#include "app/commands_win32.h"
 #include "base/settings.h"
 #include "display/tray.h"
 #include "base/window_win32.h"
@@ -187,9 +187,7 @@ void GoAway(HWND window) {
 // is now (a monitor may have gone; a hidden sozu waits for the end of busy).
 void ComeBack(HWND window) {
     StartPresentTimers(window);
-    if (AppSettings.WaterSoundEffect == 1) {
-        SetTimer(window, WaterSoundTimer, WaterSoundMs, WaterSoundTimerProc);
-    }
+    if (AppSettings.WaterSoundEffect == 1) StartWaterSoundTimer(window);
     PauseAboutDialog(false);
     SoundAway = 0;
     if (!ApplyWaitingVolume(window)) RestartOnReturn(window, GetTickCount());

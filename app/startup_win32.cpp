@@ -1,7 +1,7 @@
 // The start-up once the window exists, in the order that keeps a busy or absent user
 // undisturbed: presence is decided before anything is shown or heard.
 #include <windows.h>
-#include "app/commands.h"
+#include "app/commands_win32.h"
 #include "app/presence.h"
 #include "base/settings.h"
 #include "base/window_win32.h"

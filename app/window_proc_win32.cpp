@@ -1,6 +1,6 @@
 // The main window's procedure: each message a line or two that calls its handler.
 #include <initializer_list>
-#include "app/commands.h"
+#include "app/commands_win32.h"
 #include "app/input.h"
 #include "app/presence.h"
 #include "base/settings.h"

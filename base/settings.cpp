@@ -1,27 +1,56 @@
 #include "base/settings_profile.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
 #include "base/scale.h"
 
+AppSettingsRecord AppSettings = {};
 char SettingsPath[SettingsPathBytes] = {};
 
+const char* const SettingSections[] = {RunStateSection, RunStateSectionOfVolume, ThresholdSection,
+                                      DebugSection};
+
 namespace {
+constexpr SettingKey Byte(uint8_t section, const char* key, int16_t fallback, uint8_t choices,
+                          size_t field, uint8_t shape = SettingByte) {
+    return {key, fallback, section, choices, static_cast<uint8_t>(field), shape};
+}
+constexpr SettingKey Entry(const char* key, int16_t fallback, size_t row, int index) {
+    return {key, fallback, ThresholdKeys, 0, static_cast<uint8_t>(row + index * sizeof(int32_t)),
+            SettingInt32};
+}
+using R = AppSettingsRecord;
+constexpr size_t Cpu = offsetof(R, CpuThresholds);
+constexpr size_t Random = offsetof(R, RandomRanges);
+}  // namespace
 
-constexpr char WinposSection[] = "Winpos";
-// The run-state section is spelled two ways by the writers; the private-profile functions
-// match section names without regard to case, so both reach the one section.
-constexpr char RunstsSection[] = "Runsts";
-constexpr char RunStsSection[] = "RunSts";
-constexpr char KandSection[] = "Kand";
-constexpr char DebugSection[] = "Debug";
+// In the file's order. Per sensitivity (0 highest .. 5 lowest), cpu is the CPU usage that fills
+// the tube and random the range of the random water source.
+const SettingKey SettingKeys[] = {
+    Byte(RunStateKeys, "win_obj", 1, 3, offsetof(R, WaterSource)),
+    Byte(RunStateKeys, "frn_kan", 2, SensitivityCount, offsetof(R, Sensitivity)),
+    Byte(RunStateKeys, "posmode", 0, 3, offsetof(R, PositionMode)),
+    Byte(RunStateKeysOfVolume, "snd_vol", 2, 4, offsetof(R, VolumeLevel)),
+    Entry("cpu0", 15, Cpu, 0),     Entry("cpu1", 30, Cpu, 1),     Entry("cpu2", 45, Cpu, 2),
+    Entry("cpu3", 60, Cpu, 3),     Entry("cpu4", 75, Cpu, 4),     Entry("cpu5", 90, Cpu, 5),
+    Entry("random0", 8, Random, 0),  Entry("random1", 16, Random, 1),
+    Entry("random2", 24, Random, 2), Entry("random3", 32, Random, 3),
+    Entry("random4", 40, Random, 4), Entry("random5", 48, Random, 5),
+    Byte(RunStateKeys, "etc_water", 1, 2, offsetof(R, WaterSoundEffect)),
+    Byte(RunStateKeys, "etc_sizuk", 1, 2, offsetof(R, DropsEffect)),
+    Byte(RunStateKeys, "etc_yoin", 0, 2, offsetof(R, EchoEffect)),
+    Byte(RunStateKeys, "mem_rel", 1, 2, offsetof(R, InstantMeterShown)),
+    Byte(RunStateKeys, "mem_sum", 1, 2, offsetof(R, CumulativeMeterShown)),
+    Byte(RunStateKeys, "mem_col", 2, 3, offsetof(R, MeterTint)),
+    Byte(DebugKeys, "sw", 0, 0, offsetof(R, DebugSwitch)),
+    // Only a hand-edited file holds the busy rule: read, never written back.
+    Byte(RunStateKeys, "etc_busy", 1, 2, offsetof(R, BusyRule), SettingByte | SettingReadOnly),
+};
+static_assert(sizeof SettingKeys / sizeof SettingKeys[0] == SettingKeyCount, "one row a key");
 
-constexpr const char* CpuKeys[SensitivityCount] = {"cpu0", "cpu1", "cpu2", "cpu3", "cpu4", "cpu5"};
-constexpr const char* RandomKeys[SensitivityCount] = {"random0", "random1", "random2",
-                                                      "random3", "random4", "random5"};
-constexpr int32_t CpuDefaults[SensitivityCount] = {15, 30, 45, 60, 75, 90};
-constexpr int32_t RandomDefaults[SensitivityCount] = {8, 16, 24, 32, 40, 48};
+namespace {
 
 void FillSettingsPath(const SettingsProfile& profile) {
     char directory[CurrentDirectoryCapacity] = {};
@@ -35,38 +64,23 @@ void FillSettingsPath(const SettingsProfile& profile) {
     std::snprintf(SettingsPath, sizeof SettingsPath, "%s\\%s", directory, SettingsFileName);
 }
 
-// Only the low 8 bits are kept: 258 reads as 2, -1 as 255. No range test here; each user
-// guards its own indexing.
-uint8_t ReadByte(const SettingsProfile& p, const char* section, const char* key,
-                 int32_t fallback) {
-    return static_cast<uint8_t>(p.readInt(section, key, fallback));
-}
-
 void Load(const SettingsProfile& p) {
     FillSettingsPath(p);
     AppSettingsRecord& s = AppSettings;
     // A first start stands the sozu in the middle of the screen, at the scale in force.
     const int32_t side = DisplayScale.side;
-    s.WindowPos.left = p.readInt(WinposSection, "Xpos", (p.screenWidth() - side) / 2);
-    s.WindowPos.top = p.readInt(WinposSection, "Ypos", (p.screenHeight() - side) / 2);
-    s.WaterSource = ReadByte(p, RunstsSection, "win_obj", 1);
-    s.Sensitivity = ReadByte(p, RunstsSection, "frn_kan", 2);
-    s.PositionMode = ReadByte(p, RunstsSection, "posmode", 0);
-    s.VolumeLevel = ReadByte(p, RunstsSection, "snd_vol", 2);
-    for (int i = 0; i < SensitivityCount; ++i) {
-        s.CpuThresholds[i] = p.readInt(KandSection, CpuKeys[i], CpuDefaults[i]);
+    s.WindowPos.left = p.readInt(WindowPlaceSection, XposKey, (p.screenWidth() - side) / 2);
+    s.WindowPos.top = p.readInt(WindowPlaceSection, YposKey, (p.screenHeight() - side) / 2);
+    for (const SettingKey& k : SettingKeys) {
+        const int32_t value = p.readInt(SettingSections[k.section], k.key, k.fallback);
+        if (k.shape & SettingInt32) {
+            std::memcpy(&SettingByteAt(s, k.field), &value, sizeof value);
+        } else {
+            // Only the low 8 bits are kept: 258 reads as 2, -1 as 255. No range test here;
+            // each user guards its own indexing.
+            SettingByteAt(s, k.field) = static_cast<uint8_t>(value);
+        }
     }
-    for (int i = 0; i < SensitivityCount; ++i) {
-        s.RandomRanges[i] = p.readInt(KandSection, RandomKeys[i], RandomDefaults[i]);
-    }
-    s.WaterSoundEffect = ReadByte(p, RunstsSection, "etc_water", 1);
-    s.DropsEffect = ReadByte(p, RunstsSection, "etc_sizuk", 1);
-    s.EchoEffect = ReadByte(p, RunstsSection, "etc_yoin", 0);
-    s.InstantMeterShown = ReadByte(p, RunstsSection, "mem_rel", 1);
-    s.CumulativeMeterShown = ReadByte(p, RunstsSection, "mem_sum", 1);
-    s.MeterTint = ReadByte(p, RunstsSection, "mem_col", 2);
-    s.DebugSwitch = ReadByte(p, DebugSection, "sw", 0);
-    s.BusyRule = ReadByte(p, RunstsSection, "etc_busy", 1);
 }
 
 void Write(const SettingsProfile& p, const char* section, const char* key, int32_t value) {
@@ -76,24 +90,15 @@ void Write(const SettingsProfile& p, const char* section, const char* key, int32
 }
 
 void Save(const SettingsProfile& p) {
-    const AppSettingsRecord& s = AppSettings;
-    Write(p, WinposSection, "Xpos", s.WindowPos.left);
-    Write(p, WinposSection, "Ypos", s.WindowPos.top);
-    Write(p, RunstsSection, "win_obj", s.WaterSource);
-    Write(p, RunstsSection, "frn_kan", s.Sensitivity);
-    Write(p, RunstsSection, "posmode", s.PositionMode);
-    Write(p, RunStsSection, "snd_vol", s.VolumeLevel);
-    for (int i = 0; i < SensitivityCount; ++i) Write(p, KandSection, CpuKeys[i], s.CpuThresholds[i]);
-    for (int i = 0; i < SensitivityCount; ++i) {
-        Write(p, KandSection, RandomKeys[i], s.RandomRanges[i]);
+    AppSettingsRecord& s = AppSettings;
+    Write(p, WindowPlaceSection, XposKey, s.WindowPos.left);
+    Write(p, WindowPlaceSection, YposKey, s.WindowPos.top);
+    for (const SettingKey& k : SettingKeys) {
+        if (k.shape & SettingReadOnly) continue;
+        int32_t value = SettingByteAt(s, k.field);
+        if (k.shape & SettingInt32) std::memcpy(&value, &SettingByteAt(s, k.field), sizeof value);
+        Write(p, SettingSections[k.section], k.key, value);
     }
-    Write(p, RunStsSection, "etc_water", s.WaterSoundEffect);
-    Write(p, RunStsSection, "etc_sizuk", s.DropsEffect);
-    Write(p, RunStsSection, "etc_yoin", s.EchoEffect);
-    Write(p, RunStsSection, "mem_rel", s.InstantMeterShown);
-    Write(p, RunStsSection, "mem_sum", s.CumulativeMeterShown);
-    Write(p, RunStsSection, "mem_col", s.MeterTint);
-    Write(p, DebugSection, "sw", s.DebugSwitch);
 }
 
 }  // namespace
@@ -104,8 +109,14 @@ void FormatSettingInt(int32_t value, char (&text)[SettingTextBytes]) {
 
 bool SettingsFileIoOver(uint8_t mode, const SettingsProfile& profile) {
     switch (mode) {
-    case SettingsLoad: Load(profile); return false;
-    case SettingsSave: Save(profile); return false;
-    default: return true;
+    case SettingsLoad: Load(profile); return true;
+    case SettingsSave: Save(profile); return true;
+    default: return false;
     }
+}
+
+const SettingKey& SettingKeyOf(uint8_t field) {
+    int i = 0;
+    while (i < SettingKeyCount - 1 && SettingKeys[i].field != field) ++i;
+    return SettingKeys[i];
 }

@@ -146,3 +146,13 @@ void WriteSettingInt(const char* section, const char* key, int32_t value) {
     FormatSettingInt(value, text);
     WriteString(section, key, text);
 }
+
+void SaveWindowLeft(int32_t left) {
+    AppSettings.WindowPos.left = left;
+    WriteSettingInt(WindowPlaceSection, XposKey, left);
+}
+
+void SaveWindowTop(int32_t top) {
+    AppSettings.WindowPos.top = top;
+    WriteSettingInt(WindowPlaceSection, YposKey, top);
+}

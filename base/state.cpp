@@ -1,7 +1,4 @@
 #include "base/state.h"
-#include "base/hooks.h"
-#include "base/settings.h"
-#include "res/resource.h"
 
 uint8_t InteractionState = 0;
 int32_t Dragging = 0;
@@ -10,17 +7,3 @@ WindowHandle AboutDialogWindow = nullptr;
 int32_t SoundMode = SoundModeOff;
 uint8_t OsFamily = OsFamilyNt;
 int32_t CpuMonitorUnavailable = 0;
-
-AppSettingsRecord AppSettings = {};
-
-int32_t TrayIconId = IDI_APP;
-char TrayTip[TrayTipBytes] = {};
-
-namespace {
-void NoSample() {}
-void NoTray() {}
-int NoSound(int) { return 0; }
-void NoRegion(WindowHandle) {}
-}  // namespace
-
-PlatformHooks Platform = {NoSample, NoTray, NoSound, NoRegion};

@@ -54,6 +54,6 @@ void KeepFreeSozuOnMonitors(HWND window, int32_t side) {
     if (at.x == r.left && at.y == r.top) return;
     SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     AppSettings.WindowPos = {at.x, at.y, at.x + side, at.y + side};
-    WriteSettingInt("Winpos", "Xpos", at.x);
-    WriteSettingInt("Winpos", "Ypos", at.y);
+    SaveWindowLeft(at.x);
+    SaveWindowTop(at.y);
 }

@@ -1,5 +1,5 @@
 // The sozu simulation: the random generator, water accumulation and the tipping cycle.
-// Portable; what it needs of the platform goes through Platform (app/hooks.h).
+// Portable; what it needs of the platform goes through Platform (base/hooks.h).
 #pragma once
 #include <cstdint>
 #include "base/state.h"

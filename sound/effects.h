@@ -10,6 +10,13 @@
 // Engine volumes by VolumeLevel, hundredths of a decibel.
 constexpr int VolumeLevelCount = 4;
 extern const int32_t VolumeTable[VolumeLevelCount];
+// The engine volume for a VolumeLevel in a four-entry table like VolumeTable. A level outside
+// 1..3 (possible only from a hand-edited file) takes the normal volume rather than reading
+// past the table.
+inline int32_t EngineVolumeFor(const int32_t* volumeTable, uint8_t level) {
+    constexpr uint8_t Loudest = 1, Normal = 2, Quietest = 3;
+    return volumeTable[level >= Loudest && level <= Quietest ? level : Normal];
+}
 
 // The "WAVE" resource of each effect, by index.
 extern const int32_t SoundResourceIds[SoundEffectCount];
@@ -58,6 +65,8 @@ int PlaySimpleSound(int resourceId);
 #include <windows.h>
 // Plays one "WAVE" resource through the system's simple player; 0 when it cannot be found.
 BOOL PlayWaveResource(int resourceId);
+// Starts timer 3 (500 ms), or starts it afresh, whose callback follows.
+void StartWaterSoundTimer(HWND window);
 // The callback of window timer 3 (500 ms): modulates the water loops, or ends the timer.
 void CALLBACK WaterSoundTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
 #endif

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "base/settings.h"
+#include "base/window_win32.h"
 #include "sound/effects.h"
 #include "sound/mmfuncs.h"
 
@@ -19,6 +20,10 @@ BOOL PlayWaveResource(int resourceId) {
 }
 
 int PlaySimpleSound(int resourceId) { return PlayWaveResource(resourceId); }
+
+void StartWaterSoundTimer(HWND window) {
+    SetTimer(window, WaterSoundTimer, WaterSoundMs, WaterSoundTimerProc);
+}
 
 void CALLBACK WaterSoundTimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
     if (AppSettings.WaterSoundEffect) {

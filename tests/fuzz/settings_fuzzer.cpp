@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/commands_port.h"
+#include "app/commands.h"
 #include "base/hooks.h"
 #include "base/settings.h"
 #include "display/paint.h"

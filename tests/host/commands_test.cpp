@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/commands_port.h"
+#include "app/commands.h"
 #include "base/settings.h"
 #include "display/monitors.h"
 #include "base/scale.h"

@@ -26,18 +26,6 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return MainWindowProc(window, message, wParam, lParam);
 }
 
-// Dispatches what arrives until done() holds or ms pass; answers done().
-template <typename Done>
-bool PumpUntil(Done done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (!done() && GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
-    }
-    return done();
-}
-
 // The program's icon to the shell, with nothing to change.
 BOOL NotifyIcon(HWND window, DWORD operation) {
     NOTIFYICONDATAA record = {};

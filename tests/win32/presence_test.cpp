@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/about.h"
-#include "app/commands_port.h"
+#include "app/commands.h"
 #include "app/presence.h"
 #include "base/settings.h"
 #include "base/window_win32.h"
@@ -64,18 +64,6 @@ LRESULT CALLBACK SozuProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_POWERBROADCAST: return MainWindowProc(window, message, wParam, lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
-}
-
-// Dispatches what arrives until done() holds or ms pass; answers done().
-template <typename Done>
-bool PumpUntil(Done done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (!done() && GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(10);
-    }
-    return done();
 }
 
 int HeartbeatsWithin(DWORD ms) {
