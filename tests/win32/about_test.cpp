@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/about.h"
-#include "app/commands.h"
+#include "app/commands_win32.h"
 #include "base/settings.h"
 #include "base/window_win32.h"
 #include "res/resource.h"

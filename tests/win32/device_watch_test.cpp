@@ -16,6 +16,7 @@
 #include "sound/engine.h"
 #include "sound/engine_device.h"
 #include "sound/engine_state.h"
+#include "tests/settings_guard.h"
 
 namespace {
 
@@ -39,7 +40,6 @@ protected:
     void SetUp() override {
         window_ = MakeWindow();
         ASSERT_NE(window_, nullptr);
-        saved_ = AppSettings;
         WineDevice = SoundDevice;
         AppSettings.VolumeLevel = 1;
         AppSettings.WaterSoundEffect = 1;
@@ -51,12 +51,11 @@ protected:
         SoundEngine::Shutdown();
         SoundDevice = WineDevice;
         SoundMode = SoundModeOff;
-        AppSettings = saved_;
         DestroyWindow(window_);
     }
     void Look() { DeviceWatchTimerProc(window_, WM_TIMER, DeviceWatchTimer, GetTickCount()); }
     HWND window_ = nullptr;
-    AppSettingsRecord saved_ = {};
+    AppSettingsGuard settings_;
 };
 
 // Wine's own GetDeviceID knows the alias the engine asks about: it answers the output's own

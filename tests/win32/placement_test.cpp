@@ -13,11 +13,6 @@ HWND MakeWindow(const char* title, int left, int top, int right, int bottom, DWO
     return MakeTestWindow(left, top, right - left, bottom - top, exStyle, title);
 }
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
-
 RECT RectOf(HWND w) {
     RECT r = {};
     GetWindowRect(w, &r);
