@@ -14,6 +14,10 @@
 #include "sim/sim.h"
 #include "sound/effects.h"
 #include "sound/mmfuncs.h"
+#include "display/artwork_win32.h"
+#include "display/placement.h"
+#include "app/startup_win32.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "sound/effects.h"
 #include "sound/engine.h"
 #include "sound/mmfuncs.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 
@@ -175,7 +176,7 @@ void ShowAfterBusy(HWND window, Presence before) {
 
 // Nobody there: no timer of the program's, no sound playing and no open sound device.
 void GoAway(HWND window) {
-    StopPresentTimers(window);
+    StopHeartbeat(window);
     PauseAboutDialog(true);
     SoundAway = 1;
     StopWaveImage();
@@ -186,7 +187,7 @@ void GoAway(HWND window) {
 // is carried out now), the tray icon in case the shell lost it meanwhile, and the screen as it
 // is now (a monitor may have gone; a hidden sozu waits for the end of busy).
 void ComeBack(HWND window) {
-    StartPresentTimers(window);
+    StartHeartbeat(window);
     if (AppSettings.WaterSoundEffect == 1) StartWaterSoundTimer(window);
     PauseAboutDialog(false);
     SoundAway = 0;
@@ -261,9 +262,9 @@ void ShowAsPresenceAllows(HWND window) {
     case Presence::Here:
         ShowWindow(window, SW_SHOWNORMAL);
         UpdateWindow(window);
-        StartPresentTimers(window);
+        StartHeartbeat(window);
         break;
-    case Presence::Busy: StartPresentTimers(window); break;
+    case Presence::Busy: StartHeartbeat(window); break;
     case Presence::Away:
         // The timers start on the return.
         ShowWindow(window, SW_SHOWNOACTIVATE);

@@ -9,6 +9,8 @@
 #include "display/placement.h"
 #include "base/scale.h"
 #include "sim/sim.h"
+#include "app/startup_win32.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 

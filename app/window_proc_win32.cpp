@@ -12,6 +12,8 @@
 #include "display/scale_win32.h"
 #include "sound/device_watch.h"
 #include "sound/engine.h"
+#include "display/artwork_win32.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 
@@ -38,7 +40,7 @@ LRESULT OnDestroy(HWND window) {
     if (GetPropA(window, RegionProperty)) RemovePropA(window, RegionProperty);
     RemoveTrayIcon();
     ReleaseScaledGraphics();
-    StopPresentTimers(window);
+    StopHeartbeat(window);
     PostQuitMessage(0);
     return 0;
 }
@@ -78,12 +80,12 @@ LRESULT OnTaskbarCreated() {
 
 }  // namespace
 
-void StartPresentTimers(HWND window) {
+void StartHeartbeat(HWND window) {
     SetTimer(window, HeartbeatTimer, HeartbeatMs, nullptr);
     SetTimer(window, DeviceWatchTimer, DeviceWatchPeriodMs, DeviceWatchTimerProc);
 }
 
-void StopPresentTimers(HWND window) {
+void StopHeartbeat(HWND window) {
     KillTimer(window, HeartbeatTimer);
     KillTimer(window, WaterSoundTimer);
     KillTimer(window, DeviceWatchTimer);

@@ -1,4 +1,5 @@
-// Win32 state of the main window and the graphics made once at start-up.
+// Win32 state of the main window: its handles, menus, icons and cursors, its timers and the
+// messages it hears.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -12,21 +13,6 @@ extern HICON IconTipping;      // 125: the tray icon's other picture while the t
 extern HCURSOR CursorLadle;
 extern HCURSOR CursorLadlePouring;
 extern HCURSOR CursorHand;
-
-constexpr int FrameCount = 9;
-extern HBITMAP FrameBitmaps[FrameCount];
-extern HRGN FrameRegions[FrameCount];
-extern HBITMAP StreamSheet;
-extern HBITMAP StreamMask;
-extern HBITMAP MeterStrip;
-
-extern HWND PerchTarget;
-extern HWND TaskbarWindow;
-extern uint8_t TaskbarEdge;
-extern int32_t ScreenHeight;
-// The registered message "TaskbarCreated" (0 until registered, or when registration failed).
-extern UINT TaskbarCreatedMessage;
-constexpr char TaskbarCreatedMessageName[] = "TaskbarCreated";
 
 constexpr UINT HeartbeatTimer = 1;
 constexpr UINT ClickTipTimer = 2;
@@ -42,17 +28,3 @@ constexpr char RegionProperty[] = "region";
 // newer than the program's.
 constexpr UINT DpiChangedMessage = 0x02E0;         // WM_DPICHANGED
 constexpr UINT GetDpiScaledSizeMessage = 0x02E4;   // WM_GETDPISCALEDSIZE
-
-// The timers that run only while someone is at the machine: the heartbeat and the watch over
-// the sound output, started once the start-up has looked at presence and again on coming
-// back. Stopping them stops the water sound's timer 3 and a click's pending tip as well;
-// whoever starts again starts timer 3 as the water switch says.
-void StartPresentTimers(HWND window);
-void StopPresentTimers(HWND window);
-
-// Everything after the window exists: the first look at presence, then the settings applied
-// (the sound device among them), the place, the first picture, and the window shown as
-// presence allows.
-void StartSozu(HWND window);
-
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "display/paint_plan.h"
 #include "base/window_win32.h"
+#include "display/artwork_win32.h"
 
 struct PaintBitmaps {
     HBITMAP frames[FrameCount];

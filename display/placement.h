@@ -8,6 +8,11 @@ extern int32_t SozuHiddenForBusy;
 
 #ifdef _WIN32
 #include <windows.h>
+// The window the sozu perches beside, and the screen and taskbar it measures.
+extern HWND PerchTarget;
+extern HWND TaskbarWindow;
+extern uint8_t TaskbarEdge;
+extern int32_t ScreenHeight;
 // Once per heartbeat tick, before the tipping step; nothing in the free placements.
 void PerchBesideForeground(HWND window);
 // Whether a window is full screen on its monitor: the perch never sits beside one. The rule is

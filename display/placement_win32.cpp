@@ -9,6 +9,11 @@
 #include "base/scale.h"
 #include "display/scale_win32.h"
 
+HWND PerchTarget = nullptr;
+HWND TaskbarWindow = nullptr;
+uint8_t TaskbarEdge = 0;
+int32_t ScreenHeight = 0;
+
 namespace {
 
 // The desktop window manager's attribute query, in dwmapi.dll from Vista on. Looked up at run

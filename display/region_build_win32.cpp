@@ -3,6 +3,7 @@
 #include "display/region_build_win32.h"
 #include "display/region_scan.h"
 #include "base/window_win32.h"
+#include "display/artwork_win32.h"
 
 HRGN AppliedRegion = nullptr;
 

@@ -4,6 +4,7 @@
 #include "display/region_build_win32.h"
 #include "base/window_win32.h"
 #include "sim/sim.h"
+#include "display/artwork_win32.h"
 
 HRGN BuildFrameRegion(int frame, HBITMAP bitmap) {
     if (!bitmap || frame < 0 || frame >= FrameCount) return nullptr;

@@ -11,6 +11,7 @@
 #include "display/region_build_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
+#include "display/artwork_win32.h"
 
 namespace {
 

@@ -12,6 +12,9 @@ const char* TrayStartupTip(bool monitorUnavailable);
 
 #ifdef _WIN32
 #include <windows.h>
+// The registered message "TaskbarCreated" (0 until registered, or when registration failed).
+extern UINT TaskbarCreatedMessage;
+constexpr char TaskbarCreatedMessageName[] = "TaskbarCreated";
 void AddTrayIcon(HWND window);
 void TrayModify();
 // Adds the icon again, as it stands now, to a taskbar that Explorer has just (re)started: the

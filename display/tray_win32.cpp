@@ -6,6 +6,8 @@
 #include "base/window_win32.h"
 #include "res/resource.h"
 
+UINT TaskbarCreatedMessage = 0;
+
 namespace {
 
 // The notification record in its original form, which every shell version accepts, with a tip

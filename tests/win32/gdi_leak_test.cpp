@@ -15,6 +15,7 @@
 #include "sim/sim.h"
 #include "tests/win32/gdi_objects.h"
 #include "tests/win32/test_window.h"
+#include "display/artwork_win32.h"
 
 namespace {
 

@@ -14,6 +14,8 @@
 #include "base/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
+#include "display/placement.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 

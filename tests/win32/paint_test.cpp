@@ -10,6 +10,7 @@
 #include "sim/sim.h"
 #include "res/resource.h"
 #include "tests/win32/gdi_objects.h"
+#include "display/artwork_win32.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "display/taskbar.h"
 #include "base/window_win32.h"
 #include "display/placement.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 

@@ -24,6 +24,8 @@
 #include "sound/engine_device.h"
 #include "sound/engine_state.h"
 #include "sound/supinfo.h"
+#include "app/startup_win32.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 
@@ -124,7 +126,7 @@ protected:
     void TearDown() override {
         if (film) CloseFilm();
         StopPresence(sozu);
-        StopPresentTimers(sozu);
+        StopHeartbeat(sozu);
         SoundEngine::Shutdown();
         SoundAway = SoundBusy = SozuHiddenForBusy = 0;
         SoundMode = SoundModeOff;

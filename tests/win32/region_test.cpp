@@ -9,6 +9,7 @@
 #include "display/frame_masks.h"
 #include "res/resource.h"
 #include "sim/sim.h"
+#include "display/artwork_win32.h"
 
 namespace {
 
