@@ -107,6 +107,7 @@ LRESULT OnKeyDown(WPARAM key) {
 }
 
 LRESULT OnHeartbeat(HWND window) {
+    KeepHeartbeatPace(window);
     if (InteractionState == InteractionMenuOpen) return 0;   // the sozu stands still
     Sleep(0);
     PerchBesideForeground(window);

@@ -12,6 +12,7 @@
 #include "display/scale_win32.h"
 #include "sound/device_watch.h"
 #include "sound/engine.h"
+#include "sound/mmfuncs.h"
 
 namespace {
 
@@ -82,9 +83,18 @@ LRESULT OnTaskbarCreated() {
 
 }  // namespace
 
+namespace {
+HeartbeatPace Pace = {};
+}  // namespace
+
 void StartPresentTimers(HWND window) {
-    SetTimer(window, HeartbeatTimer, HeartbeatMs, nullptr);
+    SetTimer(window, HeartbeatTimer, StartHeartbeatPace(Pace, MillisecondClock()), nullptr);
     SetTimer(window, DeviceWatchTimer, DeviceWatchPeriodMs, DeviceWatchTimerProc);
+}
+
+void KeepHeartbeatPace(HWND window) {
+    const uint32_t next = PaceHeartbeat(Pace, MillisecondClock());
+    if (next != 0) SetTimer(window, HeartbeatTimer, next, nullptr);
 }
 
 void StopPresentTimers(HWND window) {

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "app/heartbeat.h"
 
 extern HINSTANCE Instance;
 extern HWND MainWindow;
@@ -33,7 +34,7 @@ constexpr UINT ClickTipTimer = 2;
 constexpr UINT WaterSoundTimer = 3;
 constexpr UINT PresenceTimer = 4;
 constexpr UINT DeviceWatchTimer = 5;   // the sound output's watch (sound/device_watch.h)
-constexpr UINT HeartbeatMs = 128;
+constexpr UINT HeartbeatMs = HeartbeatPeriodMs;
 constexpr UINT WaterSoundMs = 500;
 constexpr UINT PresenceLookMs = 1000;
 constexpr char WindowClassName[] = "Tsutsuri";
@@ -49,5 +50,7 @@ constexpr UINT GetDpiScaledSizeMessage = 0x02E4;   // WM_GETDPISCALEDSIZE
 // switch says.
 void StartPresentTimers(HWND window);
 void StopPresentTimers(HWND window);
+// Each heartbeat: the heartbeat's timer kept on its steady schedule (app/heartbeat.h).
+void KeepHeartbeatPace(HWND window);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
