@@ -31,6 +31,7 @@ void SaveWindowAndSettings(HWND window) {
 
 LRESULT OnDestroy(HWND window) {
     StopPresence(window);
+    StopListeningToOutputs();
     SoundEngine::Shutdown();
     SaveWindowAndSettings(window);
     for (int i = 0; i < FrameCount; ++i) {
@@ -126,6 +127,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETTINGCHANGE: return OnSettingChange(wParam);
     case WM_WTSSESSION_CHANGE: return OnSessionChange(window, wParam);
     case WM_POWERBROADCAST: return OnPowerBroadcast(window, wParam, lParam);
+    case OutputNoticeMessage: return OnOutputNotice(window);
     case DpiChangedMessage: return OnDpiChanged(window, wParam, lParam);
     case GetDpiScaledSizeMessage: return OnGetDpiScaledSize(wParam, lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);
