@@ -11,10 +11,12 @@ constexpr uint32_t PaceSlackMs = 1;
 uint32_t StartHeartbeatPace(HeartbeatPace& pace, uint32_t nowMs) {
     pace.dueMs = nowMs + HeartbeatPeriodMs;
     pace.armedMs = HeartbeatPeriodMs;
+    pace.steps = 0;
     return pace.armedMs;
 }
 
 uint32_t PaceHeartbeat(HeartbeatPace& pace, uint32_t nowMs) {
+    ++pace.steps;
     // The clock wraps after 49.7 days; differences stay right in 32 bits.
     const int32_t late = static_cast<int32_t>(nowMs - pace.dueMs);
     if (late >= static_cast<int32_t>(HeartbeatPeriodMs)) {
@@ -30,4 +32,8 @@ uint32_t PaceHeartbeat(HeartbeatPace& pace, uint32_t nowMs) {
     if (off <= PaceSlackMs) return 0;
     pace.armedMs = wanted;
     return wanted;
+}
+
+HeartbeatChores ChoresOfStep(const HeartbeatPace& pace) {
+    return {pace.steps % PresenceLookSteps == 0, pace.steps % DeviceWatchSteps == 0};
 }

@@ -12,6 +12,7 @@ constexpr uint32_t HeartbeatPeriodMs = 128;
 struct HeartbeatPace {
     uint32_t dueMs;     // when the step now awaited is due on the schedule
     uint32_t armedMs;   // the period the window timer runs with
+    uint32_t steps;     // the steps run since the schedule started
 };
 
 // The schedule starts now: its first step is due a period from now. Answers the timer's period.
@@ -21,3 +22,15 @@ uint32_t StartHeartbeatPace(HeartbeatPace& pace, uint32_t nowMs);
 // thread stalled, the machine slept) is dropped, not run later in a burst. Answers the period
 // the timer must be set to now, or 0 when the one it runs with still fits the schedule.
 uint32_t PaceHeartbeat(HeartbeatPace& pace, uint32_t nowMs);
+
+// The slow chores ride on the heartbeat while it runs, as counters of its steps, instead of
+// waking the thread on timers of their own: the presence look about once a second, the device
+// watch's look about every two.
+constexpr uint32_t PresenceLookSteps = 8;
+constexpr uint32_t DeviceWatchSteps = 16;
+struct HeartbeatChores {
+    bool presenceLook;
+    bool deviceWatch;
+};
+// The chores of the step PaceHeartbeat has just counted.
+HeartbeatChores ChoresOfStep(const HeartbeatPace& pace);

@@ -122,4 +122,29 @@ TEST(HeartbeatPace, TheClockWrapsUnnoticed) {
     EXPECT_EQ(PaceHeartbeat(pace, now += HeartbeatPeriodMs - 5), HeartbeatPeriodMs);
 }
 
+// The presence look rides on every eighth step (about a second), the device watch on every
+// sixteenth; a schedule started again (the user back) counts afresh.
+TEST(HeartbeatPace, SlowChoresRideOnTheSteps) {
+    const struct {
+        uint32_t step;
+        bool look, watch;
+    } rows[] = {{1, false, false}, {7, false, false},  {8, true, false},  {9, false, false},
+                {15, false, false}, {16, true, true},  {24, true, false}, {32, true, true}};
+    HeartbeatPace pace = {};
+    for (int round = 0; round < 2; ++round) {
+        uint32_t now = 5000;
+        StartHeartbeatPace(pace, now);
+        uint32_t step = 0;
+        for (const auto& r : rows) {
+            while (step < r.step) {
+                PaceHeartbeat(pace, now += HeartbeatPeriodMs);
+                ++step;
+            }
+            const HeartbeatChores chores = ChoresOfStep(pace);
+            EXPECT_EQ(chores.presenceLook, r.look) << "step " << r.step;
+            EXPECT_EQ(chores.deviceWatch, r.watch) << "step " << r.step;
+        }
+    }
+}
+
 }  // namespace
