@@ -34,6 +34,7 @@ LRESULT OnDestroy(HWND window) {
     StopListeningToOutputs();
     SoundEngine::Shutdown();
     SaveWindowAndSettings(window);
+    ReleasePaintContexts();
     for (int i = 0; i < FrameCount; ++i) {
         if (FrameBitmaps[i]) DeleteObject(FrameBitmaps[i]);
         if (FrameRegions[i]) DeleteObject(FrameRegions[i]);
