@@ -16,6 +16,9 @@
 
 namespace {
 
+// The heartbeat's steady schedule, started again with the present timers.
+HeartbeatPace Pace = {};
+
 LRESULT OnCreate(HWND window) {
     StartPresentTimers(window);
     return 0;
@@ -83,10 +86,6 @@ LRESULT OnTaskbarCreated() {
     return OnScreenChanged();
 }
 
-}  // namespace
-
-namespace {
-HeartbeatPace Pace = {};
 }  // namespace
 
 void StartPresentTimers(HWND window) {
