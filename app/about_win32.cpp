@@ -47,7 +47,10 @@ void SetSoundLine(HWND dialog) {
 }
 
 INT_PTR OnInitDialog(HWND dialog) {
-    SetTimer(dialog, CpuRefreshTimer, CpuRefreshMs, nullptr);
+    // Opened while nobody is there (a command from another program): the line waits for them.
+    if (CurrentPresence() != Presence::Away) {
+        SetTimer(dialog, CpuRefreshTimer, CpuRefreshMs, nullptr);
+    }
     CenterOnDesktop(dialog);
     AboutDialogWindow = dialog;
     SetSoundLine(dialog);
@@ -99,6 +102,17 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_DESTROY: return OnDestroy(dialog);
     default: return FALSE;
     }
+}
+
+void PauseAboutDialog(bool paused) {
+    const HWND dialog = static_cast<HWND>(AboutDialogWindow);
+    if (!dialog) return;
+    if (paused) {
+        KillTimer(dialog, CpuRefreshTimer);
+        return;
+    }
+    SetCpuLine(dialog);
+    SetTimer(dialog, CpuRefreshTimer, CpuRefreshMs, nullptr);
 }
 
 int CenterOnDesktop(HWND window) {

@@ -4,6 +4,7 @@
 
 #include "app/settings.h"
 #include "res/resource.h"
+#include "sound/effects.h"
 
 int32_t AppliedSettings[AppliedSettingCount] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
@@ -16,6 +17,9 @@ constexpr char RunStsSection[] = "RunSts";
 
 constexpr int32_t NormalVolumeLevel = 2;
 constexpr int MaxGroupItems = 6;
+
+// A volume chosen while nobody was at the machine, not yet carried out.
+bool VolumeWaiting = false;
 
 // Menu items of a group, indexed by the setting's value.
 struct MarkGroup {
@@ -43,12 +47,21 @@ void MarkSwitch(const ApplyPort& port, int item, uint8_t value) {
 }
 
 void StartWaterSounds(WindowHandle window, const ApplyPort& port) {
+    // Nobody there: the return starts timer 3 and the loops as the switch says then.
+    if (SoundAway != 0) return;
     port.startWaterTimer(window);
     port.playSoundEffect(3);
     port.playSoundEffect(4);
 }
 
 void VolumeChanged(WindowHandle window, const ApplyPort& port, uint8_t level) {
+    if (SoundAway != 0) {
+        // Nobody there to hear it (chosen through a message, say from another program): the
+        // device stays closed, and the choice is carried out on the user's return.
+        MarkGroupFor(port, VolumeItems, level);
+        VolumeWaiting = true;
+        return;
+    }
     // The engine is rebuilt on every change, also a change to off, so the menu learns
     // whether it can start at all.
     if (port.startSoundEngine(window) == 0) {
@@ -141,6 +154,13 @@ void ApplySettingsOver(WindowHandle window, const ApplyPort& port) {
         }
         port.writeKey(setting.section, setting.key, v);
     }
+}
+
+bool ApplyWaitingVolumeOver(WindowHandle window, const ApplyPort& port) {
+    if (!VolumeWaiting || SoundAway != 0) return false;
+    VolumeWaiting = false;
+    VolumeChanged(window, port, AppSettings.VolumeLevel);
+    return true;
 }
 
 bool ChangeSettingForCommand(int commandId) {

@@ -4,6 +4,8 @@
 #include "app/state.h"
 
 void ApplySettings(WindowHandle window);
+// The volume chosen while nobody was there, carried out now (ApplyWaitingVolumeOver).
+bool ApplyWaitingVolume(WindowHandle window);
 
 #ifdef _WIN32
 #include <windows.h>

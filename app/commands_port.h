@@ -23,6 +23,11 @@ extern int32_t AppliedSettings[AppliedSettingCount];
 
 void ApplySettingsOver(WindowHandle window, const ApplyPort& port);
 
+// A volume chosen while nobody is at the machine (SoundAway) only marks the menu and keeps the
+// device closed. Back, this carries the last such choice out as if made now, and answers
+// true; false when none waits (or nobody is back yet).
+bool ApplyWaitingVolumeOver(WindowHandle window, const ApplyPort& port);
+
 // The engine volume for a VolumeLevel. A level outside 1..3 (possible only from a hand-edited
 // file) takes the normal volume rather than reading past the four-entry table.
 int32_t EngineVolumeFor(const int32_t* volumeTable, uint8_t level);

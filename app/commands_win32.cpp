@@ -85,6 +85,8 @@ void OpenAbout(HWND window) {
 
 void ApplySettings(WindowHandle window) { ApplySettingsOver(window, Win32Port); }
 
+bool ApplyWaitingVolume(WindowHandle window) { return ApplyWaitingVolumeOver(window, Win32Port); }
+
 void ShowPopupMenu(HWND window) {
     SetCursor(CursorHand);
     POINT at = {};

@@ -1,5 +1,6 @@
 #include "app/input.h"
 #include "app/commands.h"
+#include "app/presence.h"
 #include "app/settings.h"
 #include "app/tray.h"
 #include "app/window_win32.h"
@@ -96,6 +97,10 @@ LRESULT OnNcRightButtonDown(HWND window) {
 }
 
 LRESULT OnKeyDown(WPARAM key) {
+    // Hidden over a film, the sozu may still be the foreground window (its tray menu closed
+    // there): the user's keys are meant for the film, and Escape must not end the program
+    // unseen.
+    if (SozuHiddenForBusy) return 0;
     if (key == VK_ESCAPE) {
         // Leaves without destroying the window, so nothing is saved. The notification icon
         // would outlive the program until the pointer next passed over it: it goes here.

@@ -1,17 +1,13 @@
 // The entry point: one copy at a time, resources, the window, the message loop.
 #include <windows.h>
-#include "app/commands.h"
 #include "app/hooks.h"
-#include "app/presence.h"
 #include "app/settings.h"
 #include "app/system_win32.h"
 #include "app/text_win32.h"
 #include "app/tray.h"
 #include "app/window_win32.h"
 #include "cpu/cpu.h"
-#include "display/monitors.h"
 #include "display/paint.h"
-#include "display/placement.h"
 #include "display/region.h"
 #include "display/scale_win32.h"
 #include "res/resource.h"
@@ -78,27 +74,6 @@ void ConnectPlatform() {
     Platform.applyFrameRegion = ApplyFrameRegion;
 }
 
-// Where the window starts out, by placement: perched windows jump beside the foreground
-// window on the first tick; always-on-top windows are topmost from the first moment; every
-// other value stands free where it was saved.
-void PrepareFirstPlacement() {
-    switch (AppSettings.PositionMode) {
-    case PositionPerched: {
-        RECT r = {};
-        if (!GetWindowRect(PerchTarget, &r)) r = {};
-        AppSettings.WindowPos.left = r.right;
-        AppSettings.WindowPos.top = r.top;
-        break;
-    }
-    case PositionFreeOnTop:
-        SetWindowPos(MainWindow, HWND_TOPMOST, 0, 0, DisplayScale.side, DisplayScale.side,
-                     SWP_NOMOVE);
-        break;
-    default:
-        break;
-    }
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -134,19 +109,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CheckCpuMonitor();
     InitDrops();
     AddTrayIcon(MainWindow);
-    ApplySettings(MainWindow);
-    MeasureScreenAndTaskbar();
-    PrepareFirstPlacement();
-    // A free place saved on a monitor that is gone (unplugged, or the laptop off its dock).
-    KeepFreeSozuOnMonitors(MainWindow, DisplayScale.side);
-    // The first picture is a tip already under way (frame 3, with that frame's shape), shown
-    // with the idle cursor.
-    TipStep(true, MainWindow);
-    ClickTip = 0;
-    Sleep(0);
-    ShowWindow(MainWindow, SW_SHOWNORMAL);
-    UpdateWindow(MainWindow);
-    StartPresence(MainWindow);
+    StartSozu(MainWindow);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0)) {

@@ -7,19 +7,28 @@ int32_t SozuHiddenForBusy = 0;
 
 namespace {
 
-bool ShellSaysBusy(int32_t state) {
-    switch (state) {
-    case ShellStateBusy:
-    case ShellStateFullScreenD3d:
-    case ShellStatePresentation:
-    case ShellStateApp: return true;
-    default: return false;
-    }
+// Direct3D full screen and presentation mode are set by the program that runs so: believed.
+bool ShellSaysBusyAlone(int32_t state) {
+    return state == ShellStateFullScreenD3d || state == ShellStatePresentation;
+}
+
+// "Busy" and "app" are reported where nothing runs full screen: believed only where the
+// program's own look agrees.
+bool ShellSaysBusyIfSeen(int32_t state) {
+    return state == ShellStateBusy || state == ShellStateApp;
 }
 
 bool Covers(const ScreenRect& outer, const ScreenRect& inner) {
     return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
            outer.bottom >= inner.bottom;
+}
+
+// A window that is not the shell's and covers the whole rectangle of the monitor that holds it.
+bool CoversItsMonitor(const ForegroundFacts& window, const MonitorArea* monitors, int32_t count,
+                      const ScreenRect& primary) {
+    if (!window.exists || window.shell) return false;
+    const int32_t held = NearestMonitor(window.rect, monitors, count);
+    return Covers(window.rect, held < 0 ? primary : monitors[held].bounds);
 }
 
 }  // namespace
@@ -29,8 +38,12 @@ bool AwayByMessages(const PresenceSignals& s) {
 }
 
 Presence DecidePresence(const PresenceSignals& s) {
-    if (AwayByMessages(s) || s.shellState == ShellStateNotPresent) return Presence::Away;
-    if (s.busyRuleOn && (ShellSaysBusy(s.shellState) || s.foregroundFullScreen)) {
+    if (AwayByMessages(s) || s.screenSaver || s.shellState == ShellStateNotPresent) {
+        return Presence::Away;
+    }
+    if (!s.busyRuleOn) return Presence::Here;
+    if (s.foregroundFullScreen || ShellSaysBusyAlone(s.shellState) ||
+        (ShellSaysBusyIfSeen(s.shellState) && s.foregroundCoversMonitor)) {
         return Presence::Busy;
     }
     return Presence::Here;
@@ -43,10 +56,15 @@ bool ShellWindowClass(const char* className) {
     return false;
 }
 
-bool ForegroundFullScreen(const ForegroundFacts& front, const MonitorArea* monitors,
-                          int32_t count, const ScreenRect& primary, bool before) {
+bool FullScreenWindow(const ForegroundFacts& window, const MonitorArea* monitors, int32_t count,
+                      const ScreenRect& primary) {
+    return CoversItsMonitor(window, monitors, count, primary) && !window.captioned;
+}
+
+ForegroundLook LookAtForeground(const ForegroundFacts& front, const MonitorArea* monitors,
+                                int32_t count, const ScreenRect& primary,
+                                const ForegroundLook& before) {
     if (front.exists && front.ours) return before;
-    if (!front.exists || front.shell || front.captioned) return false;
-    const int32_t held = NearestMonitor(front.rect, monitors, count);
-    return Covers(front.rect, held < 0 ? primary : monitors[held].bounds);
+    return {FullScreenWindow(front, monitors, count, primary),
+            CoversItsMonitor(front, monitors, count, primary)};
 }

@@ -26,10 +26,18 @@ struct PresenceSignals {
     bool displayOff;             // dimmed counts as on
     bool suspending;             // from the suspend notice until the resume
     int32_t shellState;          // ShellState..., ShellStateUnknown where the shell cannot say
-    bool foregroundFullScreen;   // the program's own check, ForegroundFullScreen
+    bool foregroundFullScreen;   // the program's own check (ForegroundLook)
     bool busyRuleOn;             // the settings file's switch; away has none
+    bool screenSaver;            // the system says its screen saver runs (98, 2000 on)
+    bool foregroundCoversMonitor;   // the window in front covers its monitor, caption or not
 };
 
+// Away: locked, disconnected, the display off, suspending, or the screen saver (by its own
+// flag or the shell's word), ahead of everything else. Busy, where the busy rule is on: the
+// program's own full-screen check, Direct3D full screen or presentation mode on the shell's
+// word alone, or the shell's "busy" and "app" where the window in front covers the whole of
+// its monitor. Those two are reported on an empty desktop (a graphics vendor's overlay) and
+// with the Start menu open, and would hide the sozu at home for good.
 Presence DecidePresence(const PresenceSignals& signals);
 
 // Away through the messages alone (lock, disconnect, display, suspend): their ends come as
@@ -39,7 +47,8 @@ bool AwayByMessages(const PresenceSignals& signals);
 // The window in front, as the program's own full-screen check sees it.
 struct ForegroundFacts {
     bool exists;
-    bool ours;         // the sozu, its menu or its dialog: the user is working with the program
+    bool ours;         // the sozu, its menu or its dialog (the program's window thread's):
+                       // the user is working with the program
     bool shell;        // the shell's desktop or taskbar
     bool captioned;    // has a title bar: a maximized captioned window is never full screen
     ScreenRect rect;
@@ -51,29 +60,59 @@ struct ForegroundFacts {
 // in Wine's desktop); it is a captionless window of the whole screen.
 bool ShellWindowClass(const char* className);
 
-// Whether the foreground window is a full-screen film, slide show or game: no caption, not the
-// shell's, and covering the whole rectangle of the monitor that holds it (not its work area).
-// With no monitors known (Windows 95, NT 4) the primary screen is that monitor. While the
-// program's own window is in front (its tray menu opened over a film), the verdict stays as it
-// was: the menu must not bring the sozu back.
-bool ForegroundFullScreen(const ForegroundFacts& front, const MonitorArea* monitors,
-                          int32_t count, const ScreenRect& primary, bool before);
+// Whether a window is a full-screen film, slide show or game: no caption, not the shell's, and
+// covering the whole rectangle of the monitor that holds it (not its work area). With no
+// monitors known (Windows 95, NT 4) the primary screen is that monitor. The look asks it of the
+// window in front, the perch of the window it would stand beside: the two never disagree.
+bool FullScreenWindow(const ForegroundFacts& window, const MonitorArea* monitors, int32_t count,
+                      const ScreenRect& primary);
+
+// What the look makes of the window in front: full screen by the rule above, and whether it
+// covers its monitor whatever its caption (where the shell has said something runs full
+// screen, a caption does not matter). While the program's own window is in front (its tray
+// menu opened over a film), both stay as they were: the menu must not bring the sozu back.
+struct ForegroundLook {
+    bool fullScreen;
+    bool coversMonitor;
+};
+ForegroundLook LookAtForeground(const ForegroundFacts& front, const MonitorArea* monitors,
+                                int32_t count, const ScreenRect& primary,
+                                const ForegroundLook& before);
 
 // 1 while the sozu is hidden because the user is busy: every path that shows the window again
 // leaves it hidden, and the end of busy shows it.
 extern int32_t SozuHiddenForBusy;
 
+// A failed registration for the session notices (early at logon, before the terminal services
+// run, it fails with RPC_S_INVALID_BINDING) is tried again on later looks, one a look, this many
+// times: two minutes of looks.
+constexpr int32_t SessionRegistrationRetries = 120;
+
 #ifdef _WIN32
 #include <windows.h>
+#include "app/system_win32.h"
 // SWP_SHOWWINDOW, or nothing while the sozu is hidden for busy.
 inline UINT ShowUnlessHidden() { return SozuHiddenForBusy ? 0 : SWP_SHOWWINDOW; }
 
-// Registers for the session and display notices and starts the once-a-second look (timer 4).
+// Registers for the session and display notices, takes the first look (before anything is
+// shown or heard: busy hides the window, away keeps the device closed) and starts the
+// once-a-second look (timer 4).
 void StartPresence(HWND window);
+// Shows the window at start-up as the first look allows, and starts the heartbeat and the
+// device watch unless nobody is there: here it shows as it always has; away it shows without
+// taking the foreground from whatever is in front; busy it stays hidden until busy ends.
+void ShowAsPresenceAllows(HWND window);
 // Undoes every registration (WM_DESTROY).
 void StopPresence(HWND window);
+// Whether a window other than the sozu's own is full screen, by the look's rule.
+bool FullScreenOnItsMonitor(HWND window);
 // WM_WTSSESSION_CHANGE and WM_POWERBROADCAST.
 LRESULT OnSessionChange(HWND window, WPARAM what);
 LRESULT OnPowerBroadcast(HWND window, WPARAM what, LPARAM setting);
 Presence CurrentPresence();
+
+// The system calls presence looks up, in their slots: tests put stand-ins there.
+extern SystemCallSlot RegisterSessionSlot;
+extern SystemCallSlot UnregisterSessionSlot;
+extern SystemCallSlot RegisterPowerSlot;
 #endif

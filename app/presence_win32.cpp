@@ -5,14 +5,17 @@
 #include <windows.h>
 #include <cstring>
 
+#include "app/about.h"
+#include "app/commands.h"
 #include "app/settings.h"
-#include "app/system_win32.h"
 #include "app/tray.h"
 #include "app/window_win32.h"
 #include "display/placement.h"
 #include "display/scale.h"
+#include "sound/device_watch.h"
 #include "sound/effects.h"
 #include "sound/engine.h"
+#include "sound/mmfuncs.h"
 
 namespace {
 
@@ -22,17 +25,11 @@ using RegisterSessionCall = BOOL(WINAPI*)(HWND, DWORD);
 using UnregisterSessionCall = BOOL(WINAPI*)(HWND);
 constexpr char WtsLibrary[] = "wtsapi32.dll";
 constexpr DWORD NotifyForThisSession = 0;   // NOTIFY_FOR_THIS_SESSION
-SystemCallSlot RegisterSessionSlot = {WtsLibrary, "WTSRegisterSessionNotification",
-                                      LibrarySource::SystemFolder, false, nullptr};
-SystemCallSlot UnregisterSessionSlot = {WtsLibrary, "WTSUnRegisterSessionNotification",
-                                        LibrarySource::SystemFolder, false, nullptr};
 
 // The display's power notices (Vista on), in user32.
 using RegisterPowerCall = HANDLE(WINAPI*)(HANDLE, const GUID*, DWORD);
 using UnregisterPowerCall = BOOL(WINAPI*)(HANDLE);
 constexpr DWORD NotifyWindowHandle = 0;   // DEVICE_NOTIFY_WINDOW_HANDLE
-SystemCallSlot RegisterPowerSlot = {User32Library, "RegisterPowerSettingNotification",
-                                    LibrarySource::AlreadyLoaded, false, nullptr};
 SystemCallSlot UnregisterPowerSlot = {User32Library, "UnregisterPowerSettingNotification",
                                       LibrarySource::AlreadyLoaded, false, nullptr};
 
@@ -41,9 +38,12 @@ using ShellStateCall = HRESULT(WINAPI*)(int32_t*);
 SystemCallSlot ShellStateSlot = {Shell32Library, "SHQueryUserNotificationState",
                                  LibrarySource::AlreadyLoaded, false, nullptr};
 
-// GUID_CONSOLE_DISPLAY_STATE: its data is a DWORD, 0 off, 1 on, 2 dimmed.
+// GUID_CONSOLE_DISPLAY_STATE (Windows 8 on): its data is a DWORD, 0 off, 1 on, 2 dimmed.
 constexpr GUID DisplayStateSetting = {0x6fe69556, 0x704a, 0x47a0,
                                       {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+// GUID_MONITOR_POWER_ON, what Vista and 7 have instead: a DWORD too, 0 off, 1 on.
+constexpr GUID MonitorPowerSetting = {0x02731015, 0x4510, 0x4526,
+                                      {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
 constexpr DWORD DisplayOff = 0;
 
 // The session and power events, which the headers give only for newer targets.
@@ -62,9 +62,10 @@ struct PowerSettingNotice {
     unsigned char data[1];
 };
 
-PresenceSignals Signals = {false, false, false, false, ShellStateUnknown, false, true};
+PresenceSignals Signals = {};
 Presence Applied = Presence::Here;
 bool SessionRegistered = false;
+int32_t SessionTriesLeft = 0;
 HANDLE DisplayNotices = nullptr;
 bool Looking = false;
 
@@ -75,22 +76,58 @@ int32_t ShellState() {
     return state;
 }
 
-ForegroundFacts ReadForeground() {
+// The screen saver's own flag (98 and 2000 on; elsewhere the call fails and says nothing). On
+// XP the shell has no word on it, and an unprotected saver is only a captionless full-screen
+// window, which would make the sozu busy rather than away.
+bool ScreenSaverRunning() {
+    BOOL running = FALSE;
+    return SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) && running;
+}
+
+ForegroundFacts ReadWindowFacts(HWND window) {
     ForegroundFacts facts = {};
-    HWND front = GetForegroundWindow();
     RECT r = {};
-    if (!front || !GetWindowRect(front, &r)) return facts;
+    if (!window || !GetWindowRect(window, &r)) return facts;
     facts.exists = true;
-    DWORD process = 0;
-    GetWindowThreadProcessId(front, &process);
-    facts.ours = process == GetCurrentProcessId();
+    // The sozu, its menu and its dialog are all made by the one thread that runs the program.
+    facts.ours = GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
     char className[16] = {};   // long enough for the shell's names; longer ones are cut
-    GetClassNameA(front, className, sizeof className);
+    GetClassNameA(window, className, sizeof className);
     facts.shell = ShellWindowClass(className);
-    const LONG style = GetWindowLongA(front, GWL_STYLE);
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
     facts.captioned = (style & WS_CAPTION) == WS_CAPTION;
     facts.rect = {r.left, r.top, r.right, r.bottom};
     return facts;
+}
+
+ScreenRect PrimaryScreen() {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+// The session notices, tried at the start and again on later looks while they fail, a
+// bounded number of times. Where there is no such call (before XP) nothing is retried.
+void TryRegisterSession(HWND window) {
+    if (SessionRegistered || SessionTriesLeft <= 0) return;
+    const auto registerSession = SystemCall<RegisterSessionCall>(RegisterSessionSlot);
+    SessionTriesLeft = registerSession ? SessionTriesLeft - 1 : 0;
+    SessionRegistered = registerSession && registerSession(window, NotifyForThisSession);
+}
+
+// The display's power notices: the console's display state from Windows 8 on, else the
+// monitor's power, which Vista and 7 send with the same data. Registering either sends its
+// current state at once.
+void RegisterDisplayNotices(HWND window) {
+    const auto registerPower = SystemCall<RegisterPowerCall>(RegisterPowerSlot);
+    if (!registerPower) return;
+    DisplayNotices = registerPower(window, &DisplayStateSetting, NotifyWindowHandle);
+    if (!DisplayNotices) {
+        DisplayNotices = registerPower(window, &MonitorPowerSetting, NotifyWindowHandle);
+    }
+}
+
+bool DisplaySetting(const GUID& setting) {
+    return std::memcmp(&setting, &DisplayStateSetting, sizeof(GUID)) == 0 ||
+           std::memcmp(&setting, &MonitorPowerSetting, sizeof(GUID)) == 0;
 }
 
 void CALLBACK PresenceTimerProc(HWND window, UINT, UINT_PTR, DWORD);
@@ -108,8 +145,9 @@ void KeepLookingAsNeeded(HWND window) {
     }
 }
 
-void Silence() {
-    SoundBusy = 1;
+// No sound plays on: the engine's slots are rewound, and the simple player's sound stopped.
+void StopSounds() {
+    if (SoundMode == SoundModeSimple) StopWaveImage();
     if (SoundMode != SoundModeEngine) return;
     for (uint32_t slot = 0; slot < SoundEffectCount; ++slot) SoundEngine::RewindSample(slot);
 }
@@ -120,34 +158,44 @@ void HideForBusy(HWND window) {
     ShowWindow(window, SW_HIDE);
 }
 
-// Back in sight where it was. The about dialog, while open, keeps it hidden and shows it
-// itself when it closes.
-void ShowAfterBusy(HWND window) {
+// Back in sight where it belongs. Hidden, the sozu was neither moved nor saved: the screen is
+// read again (a game may have changed the resolution; from away, the return has read it), a
+// free sozu left off every monitor comes back by the existing rule, and a perched one stands
+// beside the window in front now before it shows. The about dialog, while open, keeps it
+// hidden and shows it itself when it closes.
+void ShowAfterBusy(HWND window, Presence before) {
     if (!SozuHiddenForBusy) return;
     SozuHiddenForBusy = 0;
-    if (AboutDialogOpen != 1) ShowWindow(window, SW_SHOWNA);
+    if (before == Presence::Busy) MeasureScreenAndTaskbar();
+    KeepFreeSozuOnMonitors(window, DisplayScale.side);
+    if (AboutDialogOpen == 1) return;
+    PerchBesideForeground(window);
+    ShowWindow(window, SW_SHOWNA);
 }
 
-// Nobody there: no heartbeat, no water timer, no watch over the output, and no open sound
-// device.
+// Nobody there: no timer of the program's, no sound playing and no open sound device.
 void GoAway(HWND window) {
     StopPresentTimers(window);
+    PauseAboutDialog(true);
     SoundAway = 1;
+    StopWaveImage();
     SoundEngine::Shutdown();
 }
 
-// Someone back: the heartbeat and the sound as the settings say, the tray icon in case the
-// shell lost it meanwhile, and the screen as it is now (a monitor may have gone).
+// Someone back: the heartbeat and the sound as the settings say (a volume chosen meanwhile
+// is carried out now), the tray icon in case the shell lost it meanwhile, and the screen as it
+// is now (a monitor may have gone; a hidden sozu waits for the end of busy).
 void ComeBack(HWND window) {
     StartPresentTimers(window);
     if (AppSettings.WaterSoundEffect == 1) {
         SetTimer(window, WaterSoundTimer, WaterSoundMs, WaterSoundTimerProc);
     }
+    PauseAboutDialog(false);
     SoundAway = 0;
-    RestartSoundEngine(window);
+    if (!ApplyWaitingVolume(window)) RestartOnReturn(window, GetTickCount());
     RestoreTrayIcon();
     MeasureScreenAndTaskbar();
-    KeepFreeSozuOnMonitors(window, DisplayScale.side);
+    if (!SozuHiddenForBusy) KeepFreeSozuOnMonitors(window, DisplayScale.side);
 }
 
 // Carries out a change of state, once; the same state again does nothing.
@@ -158,7 +206,8 @@ void Apply(HWND window) {
     const Presence before = Applied;
     Applied = next;
     if (next == Presence::Busy) {
-        Silence();
+        SoundBusy = 1;
+        StopSounds();
         HideForBusy(window);
     } else {
         SoundBusy = 0;
@@ -166,19 +215,23 @@ void Apply(HWND window) {
     if (before == Presence::Away) ComeBack(window);
     if (next == Presence::Away) GoAway(window);
     if (next == Presence::Here) {
-        ShowAfterBusy(window);
+        ShowAfterBusy(window, before);
         if (before == Presence::Busy) StartWaterLoops();
     }
 }
 
 void Look(HWND window) {
+    TryRegisterSession(window);
     Signals.shellState = ShellState();
+    Signals.screenSaver = ScreenSaverRunning();
     int32_t count = 0;
     const MonitorArea* monitors = KnownMonitors(count);
-    const ScreenRect primary = {0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                GetSystemMetrics(SM_CYSCREEN)};
-    Signals.foregroundFullScreen = ForegroundFullScreen(ReadForeground(), monitors, count, primary,
-                                                        Signals.foregroundFullScreen);
+    const ForegroundLook seen =
+        LookAtForeground(ReadWindowFacts(GetForegroundWindow()), monitors, count,
+                         PrimaryScreen(),
+                         {Signals.foregroundFullScreen, Signals.foregroundCoversMonitor});
+    Signals.foregroundFullScreen = seen.fullScreen;
+    Signals.foregroundCoversMonitor = seen.coversMonitor;
     Apply(window);
 }
 
@@ -186,16 +239,45 @@ void CALLBACK PresenceTimerProc(HWND window, UINT, UINT_PTR, DWORD) { Look(windo
 
 }  // namespace
 
+SystemCallSlot RegisterSessionSlot = {WtsLibrary, "WTSRegisterSessionNotification",
+                                      LibrarySource::SystemFolder, false, nullptr};
+SystemCallSlot UnregisterSessionSlot = {WtsLibrary, "WTSUnRegisterSessionNotification",
+                                        LibrarySource::SystemFolder, false, nullptr};
+SystemCallSlot RegisterPowerSlot = {User32Library, "RegisterPowerSettingNotification",
+                                    LibrarySource::AlreadyLoaded, false, nullptr};
+
 void StartPresence(HWND window) {
+    Signals = {};
+    Signals.shellState = ShellStateUnknown;
     Signals.busyRuleOn = AppSettings.BusyRule != 0;
-    const auto registerSession = SystemCall<RegisterSessionCall>(RegisterSessionSlot);
-    SessionRegistered = registerSession && registerSession(window, NotifyForThisSession);
-    const auto registerPower = SystemCall<RegisterPowerCall>(RegisterPowerSlot);
-    if (registerPower) {
-        DisplayNotices = registerPower(window, &DisplayStateSetting, NotifyWindowHandle);
-    }
+    Applied = Presence::Here;
+    SessionRegistered = false;
+    SessionTriesLeft = 1 + SessionRegistrationRetries;
+    RegisterDisplayNotices(window);
     Looking = false;
-    KeepLookingAsNeeded(window);
+    Look(window);
+}
+
+void ShowAsPresenceAllows(HWND window) {
+    switch (Applied) {
+    case Presence::Here:
+        ShowWindow(window, SW_SHOWNORMAL);
+        UpdateWindow(window);
+        StartPresentTimers(window);
+        break;
+    case Presence::Busy: StartPresentTimers(window); break;
+    case Presence::Away:
+        // The timers start on the return.
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+        UpdateWindow(window);
+        break;
+    }
+}
+
+bool FullScreenOnItsMonitor(HWND window) {
+    int32_t count = 0;
+    const MonitorArea* monitors = KnownMonitors(count);
+    return FullScreenWindow(ReadWindowFacts(window), monitors, count, PrimaryScreen());
 }
 
 void StopPresence(HWND window) {
@@ -231,8 +313,7 @@ LRESULT OnPowerBroadcast(HWND window, WPARAM what, LPARAM setting) {
     case PowerSettingChange: {
         const auto* notice = reinterpret_cast<const PowerSettingNotice*>(setting);
         DWORD state = 0;
-        if (!notice || std::memcmp(&notice->setting, &DisplayStateSetting, sizeof(GUID)) != 0 ||
-            notice->dataLength < sizeof state)
+        if (!notice || !DisplaySetting(notice->setting) || notice->dataLength < sizeof state)
             return TRUE;
         std::memcpy(&state, notice->data, sizeof state);
         Signals.displayOff = state == DisplayOff;

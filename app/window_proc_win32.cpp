@@ -19,11 +19,6 @@ namespace {
 // The heartbeat's steady schedule, started again with the present timers.
 HeartbeatPace Pace = {};
 
-LRESULT OnCreate(HWND window) {
-    StartPresentTimers(window);
-    return 0;
-}
-
 // What the exit keeps: the window's place and every setting.
 void SaveWindowAndSettings(HWND window) {
     RECT r;
@@ -50,7 +45,6 @@ LRESULT OnDestroy(HWND window) {
     RemoveTrayIcon();
     ReleaseScaledGraphics();
     StopPresentTimers(window);
-    KillTimer(window, ClickTipTimer);
     PostQuitMessage(0);
     return 0;
 }
@@ -69,9 +63,11 @@ LRESULT OnScreenChanged() {
 }
 
 // A monitor may have gone with the change: a free sozu left off every monitor comes back.
+// Hidden for a game that switched the resolution, it is neither moved nor saved (the end of
+// busy reads the screen again); the monitors are read all the same, for the full-screen rule.
 LRESULT OnDisplayChange(HWND window) {
     MeasureScreenAndTaskbar();
-    KeepFreeSozuOnMonitors(window, DisplayScale.side);
+    if (!SozuHiddenForBusy) KeepFreeSozuOnMonitors(window, DisplayScale.side);
     return 0;
 }
 
@@ -102,6 +98,7 @@ void StopPresentTimers(HWND window) {
     KillTimer(window, HeartbeatTimer);
     KillTimer(window, WaterSoundTimer);
     KillTimer(window, DeviceWatchTimer);
+    KillTimer(window, ClickTipTimer);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -109,7 +106,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     // number is 0 until registered, and WM_NULL (which follows the popup menu) is not it.
     if (message == TaskbarCreatedMessage && message != WM_NULL) return OnTaskbarCreated();
     switch (message) {
-    case WM_CREATE: return OnCreate(window);
     case WM_DESTROY: return OnDestroy(window);
     case WM_PAINT: return PaintMainWindow(window);
     case WM_COMMAND: return OnCommand(window, wParam, lParam);

@@ -45,12 +45,17 @@ constexpr UINT DpiChangedMessage = 0x02E0;         // WM_DPICHANGED
 constexpr UINT GetDpiScaledSizeMessage = 0x02E4;   // WM_GETDPISCALEDSIZE
 
 // The timers that run only while someone is at the machine: the heartbeat and the watch over
-// the sound output, started at the window's creation and again on coming back. Stopping them
-// stops the water sound's timer 3 as well; whoever starts again starts that one as the water
-// switch says.
+// the sound output, started once the start-up has looked at presence and again on coming
+// back. Stopping them stops the water sound's timer 3 and a click's pending tip as well;
+// whoever starts again starts timer 3 as the water switch says.
 void StartPresentTimers(HWND window);
 void StopPresentTimers(HWND window);
 // Each heartbeat: the heartbeat's timer kept on its steady schedule (app/heartbeat.h).
 void KeepHeartbeatPace(HWND window);
+
+// Everything after the window exists: the first look at presence, then the settings applied
+// (the sound device among them), the place, the first picture, and the window shown as
+// presence allows.
+void StartSozu(HWND window);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -109,7 +109,10 @@ void PerchBesideForeground(HWND window) {
     HWND candidate = static_cast<HWND>(choice.candidate);
 
     ScreenRect rect;
-    if (candidate && candidate != window && ReadVisibleRect(candidate, rect)) {
+    // Never beside a full-screen window, by the rule that makes the sozu busy: there it would
+    // stand off the screen or at the neighbouring monitor's edge. It stays where it was.
+    if (candidate && candidate != window && !FullScreenOnItsMonitor(candidate) &&
+        ReadVisibleRect(candidate, rect)) {
         PerchTarget = candidate;
         const PerchPlan plan = CurrentPlan(rect);
         if (plan.dpi != DisplayScale.dpi) ApplyDisplayScale(window, plan.dpi);

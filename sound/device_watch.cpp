@@ -11,16 +11,20 @@
 #include "sound/supinfo.h"
 
 DeviceWatchState SoundDeviceWatch = {};
+uint32_t DeviceWatchLooks = 0;
 
 namespace {
 
-// A start on the default output whose failure stays out of the support file: the spell it
-// belongs to has already written its line.
-void RestartQuietly(WindowHandle window) {
-    EngineFailuresMuted = 1;
-    RestartSoundEngine(window);
+// A start on the default output whose failure stays out of the support file when muted: the
+// spell it belongs to has already written its line.
+int RestartMuted(WindowHandle window, int32_t muted) {
+    EngineFailuresMuted = muted;
+    const int failed = RestartSoundEngine(window);
     EngineFailuresMuted = 0;
+    return failed;
 }
+
+void RestartQuietly(WindowHandle window) { RestartMuted(window, 1); }
 
 // The default output against the one the engine opened on: another one is a move; none at all
 // means every output is gone, the engine's with them (its own calls may say only that a buffer
@@ -72,6 +76,7 @@ DeviceVerdict JudgeDevice(DeviceWatchState& state, const DeviceLook& look, uint3
 namespace {
 
 DeviceVerdict Watch(WindowHandle window, uint32_t nowMs, bool readDefault) {
+    ++DeviceWatchLooks;
     DeviceLook look = {};
     look.wanted = SoundMode == SoundModeEngine && SoundAway == 0;
     look.running = Engine.device != nullptr;
@@ -105,4 +110,14 @@ DeviceVerdict WatchSoundDevice(WindowHandle window, uint32_t nowMs) {
 
 DeviceVerdict HearOutputChange(WindowHandle window, uint32_t nowMs) {
     return Watch(window, nowMs, true);
+}
+
+int RestartOnReturn(WindowHandle window, uint32_t nowMs) {
+    const int failed = RestartMuted(window, SoundDeviceWatch.pacing);
+    // Tried and failed (not merely nothing to restart): the spell begins with this try.
+    if (failed != 0 && SoundMode == SoundModeEngine && SoundAway == 0) {
+        SoundDeviceWatch.pacing = 1;
+        SoundDeviceWatch.lastTryMs = nowMs;
+    }
+    return failed;
 }

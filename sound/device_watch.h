@@ -41,6 +41,8 @@ struct DeviceWatchState {
     int32_t listening;    // 1 while the system tells of every change of the outputs
 };
 extern DeviceWatchState SoundDeviceWatch;
+// Every look since the program started; the engine's starts report it to the debugger output.
+extern uint32_t DeviceWatchLooks;
 
 // The decision alone, over the clock in milliseconds (which may wrap).
 DeviceVerdict JudgeDevice(DeviceWatchState& state, const DeviceLook& look, uint32_t nowMs);
@@ -49,6 +51,12 @@ DeviceVerdict JudgeDevice(DeviceWatchState& state, const DeviceLook& look, uint3
 DeviceVerdict WatchSoundDevice(WindowHandle window, uint32_t nowMs);
 // The same look when the system has told of a change of the outputs: the default is read.
 DeviceVerdict HearOutputChange(WindowHandle window, uint32_t nowMs);
+
+// The engine started again for someone back at the machine (RestartSoundEngine), under the
+// watch's rule for the support file: within a spell of trouble a failure writes nothing, and a
+// failure outside one begins a spell, so that the next return writes nothing either. Answers
+// as RestartSoundEngine.
+int RestartOnReturn(WindowHandle window, uint32_t nowMs);
 
 #ifdef _WIN32
 #include <windows.h>

@@ -3,12 +3,15 @@
 #include "sound/effects.h"
 
 #include <climits>
+#include <cstdio>
 #include <initializer_list>
 
 #include "app/settings.h"
 #include "sim/sim.h"
+#include "sound/device_watch.h"
 #include "sound/engine.h"
 #include "sound/engine_device.h"
+#include "sound/supinfo.h"
 
 const int32_t VolumeTable[VolumeLevelCount] = {0, 0, -500, -1000};
 const int32_t SoundResourceIds[SoundEffectCount] = {243, 244, 245, 246, 247};
@@ -16,6 +19,7 @@ int32_t WaterVolumeCache[WaterSoundCount] = {0, 0};
 int32_t WaterPanCounter[WaterSoundCount] = {0, 0};
 int32_t SoundAway = 0;
 int32_t SoundBusy = 0;
+uint32_t SoundEngineStarts = 0;
 
 namespace {
 
@@ -26,6 +30,7 @@ constexpr int32_t Silence = -10000;
 constexpr int32_t PanSteps = 12;          // a new pan on every twelfth modulation
 constexpr uint32_t PanMagnitudes = 300;   // 0 .. 2.99 dB either way
 constexpr int NormalVolumeLevel = 2;
+constexpr int StartNoticeBytes = 80;
 
 int32_t VolumeOfLevel(uint8_t level) {
     // Only levels 1 to 3 choose; anything else that gets here sounds at the normal level.
@@ -35,6 +40,12 @@ int32_t VolumeOfLevel(uint8_t level) {
 }  // namespace
 
 int StartSoundEngine(WindowHandle window) {
+    char notice[StartNoticeBytes];
+    std::snprintf(notice, sizeof notice,
+                  "Tsutsuri: sound engine start %u, device watch looks %u\n",
+                  static_cast<unsigned>(++SoundEngineStarts),
+                  static_cast<unsigned>(DeviceWatchLooks));
+    SendDebugOutput(notice);
     // Fresh buffers start at full volume whatever was sent before: the next modulation of each
     // water sound must send its volume again, silence included.
     for (int32_t& cached : WaterVolumeCache) cached = WaterVolumeUnsent;
@@ -72,7 +83,7 @@ void StartWaterLoops() {
 }
 
 int PlaySoundEffect(int index) {
-    if (index < 0 || index >= SoundEffectCount || SoundBusy != 0) return 0;
+    if (index < 0 || index >= SoundEffectCount || SoundBusy != 0 || SoundAway != 0) return 0;
     const uint32_t slot = static_cast<uint32_t>(index);
     if (SoundMode == SoundModeSimple) return PlaySimpleSound(SoundResourceIds[index]);
     if (SoundMode != SoundModeEngine) return 0;

@@ -24,8 +24,11 @@ extern int32_t WaterPanCounter[WaterSoundCount];
 constexpr int32_t WaterVolumeUnsent = INT32_MIN;
 
 // 0 when the engine runs with all five sounds loaded, 1 otherwise. Every attempt forgets the
-// volumes sent to the water loops, whose new buffers start at full volume.
+// volumes sent to the water loops, whose new buffers start at full volume, and is counted in
+// SoundEngineStarts and told to the debugger output with the device watch's looks so far: a
+// long run's log then says how often the device was opened, beside what the process holds.
 int StartSoundEngine(WindowHandle window);
+extern uint32_t SoundEngineStarts;
 // Starts the engine again on the output in use now (DirectSound's default device at this
 // moment), at the settings in force: the one-shot sounds' volume and, when the water sound is
 // on, the two loops at the stream's current level. The one path for everything that has to
@@ -36,7 +39,8 @@ int StartSoundEngine(WindowHandle window);
 // nothing to restart (another mode, or SoundAway).
 int RestartSoundEngine(WindowHandle window);
 // 1 while nobody is at the machine to hear the sozu (locked, display off, asleep): the engine
-// is kept shut down and RestartSoundEngine refuses, whoever asks. Whoever clears it restarts.
+// is kept shut down, RestartSoundEngine refuses and no effect starts, whoever asks. Whoever
+// clears it restarts.
 extern int32_t SoundAway;
 // 1 while the user watches or shows something full screen: no effect starts, whichever player
 // would play it. The engine stays open, so the water comes back at once.

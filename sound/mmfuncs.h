@@ -54,4 +54,7 @@ uint32_t MillisecondClock();
 // Starts playing a whole WAVE file image from memory, asynchronously: 1, or 0 when there is no
 // player or it refused. The image must stay in place while it plays.
 int32_t PlayWaveImage(const void* image);
+// Stops the sound PlayWaveImage started, where one was ever started: the player is not looked
+// up (nor its library loaded) only to be told to stop.
+void StopWaveImage();
 #endif

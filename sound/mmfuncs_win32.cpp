@@ -42,3 +42,9 @@ int32_t PlayWaveImage(const void* image) {
     const PlayerCall play = SystemCall<PlayerCall>(PlayerSlot);
     return play && play(static_cast<LPCSTR>(image), SND_ASYNC | SND_MEMORY) ? 1 : 0;
 }
+
+void StopWaveImage() {
+    if (!PlayerSlot.lookedUp) return;
+    const PlayerCall play = SystemCall<PlayerCall>(PlayerSlot);
+    if (play) play(nullptr, 0);   // a null sound stops the one playing
+}

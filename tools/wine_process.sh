@@ -36,7 +36,7 @@ wine_process_find() {
         [ "$(cat "$f" 2>/dev/null)" = "$name" ] || continue
         p=${f#/proc/}
         p=${p%/comm}
-        if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "$marker"; then
+        if tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "$marker"; then
             echo "$p"
             return 0
         fi
@@ -81,9 +81,12 @@ wine_process_wait() {
 # helper's: a TERM to it ends the helper.
 readonly WineHelperPauseS=1 WineHelperTimedOut=124 WineHelperSignalled=128
 wine_helper() {
-    local work held="" attempt rc=0 before=0 child="" outer_trap
+    local work held="" out attempt rc=0 before=0 child="" outer_trap
     work=$(mktemp -d "${TMPDIR:-/tmp}/wine-helper.XXXXXX") || return 1
-    [ -f /dev/stdout ] || held=$work/out
+    # The caller's output by a path that still names it inside $( ), where /dev/stdout is the
+    # substitution's own pipe.
+    out=/proc/$BASHPID/fd/1
+    [ -f "$out" ] || held=$work/out
     # In the background this shell is the job's own; in the foreground the caller's trap is
     # put back at the end.
     outer_trap=$(trap -p TERM)
@@ -92,7 +95,7 @@ wine_helper() {
         if [ -n "$held" ]; then
             "$@" >"$held" 2>"$work/err" &
         else
-            before=$(stat -L -c %s /dev/stdout)
+            before=$(stat -L -c %s "$out")
             "$@" 2>"$work/err" &
         fi
         child=$!
@@ -100,7 +103,7 @@ wine_helper() {
         wait "$child" || rc=$?   # not `rc=$?` after it: a caller under `set -e` would end
         child=""
         if [ "$rc" = 0 ] || [ "$rc" = $WineHelperTimedOut ] || [ "$rc" -gt $WineHelperSignalled ] ||
-            [ "$attempt" = 2 ] || [ "$(stat -L -c %s "${held:-/dev/stdout}")" != "$before" ]; then
+            [ "$attempt" = 2 ] || [ "$(stat -L -c %s "${held:-$out}")" != "$before" ]; then
             break
         fi
         echo "e2e: probe did not start (rc $rc); tried again" >&2

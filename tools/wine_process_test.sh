@@ -26,11 +26,15 @@ standin() {
     esac
 }
 
-# case | acts | output to | exit code | output | starts | retries logged
+# case | acts | output to (a pipe, a regular file, /dev/null) | exit code | output | starts |
+# retries logged
 cases=(
     "fails silently once, then answers|silent found1|pipe|0|found=1|2|1"
     "the same, into a log file|silent found1|file|0|found=1|2|1"
+    "the same, into /dev/null|silent found1|null|0||2|1"
     "found=0 is an answer|found0|pipe|1|found=0|1|0"
+    "found=0 into a log file is an answer|found0|file|1|found=0|1|0"
+    "found=0 into /dev/null is an answer|found0|null|1||1|0"
     "fails silently twice|silent silent|pipe|1||2|1"
     "killed before a word|killed found1|pipe|137||1|0"
 )
@@ -39,14 +43,14 @@ for row in "${cases[@]}"; do
     IFS='|' read -r name acts to want_rc want_out want_starts want_retries <<<"$row"
     rm -f "$work"/*
     # shellcheck disable=SC2086   # the acts are words
-    if [ "$to" = file ]; then
-        wine_helper standin "$work/count" $acts >"$work/log" 2>"$work/err"
-        rc=$?
-        out=$(cat "$work/log")
-    else
-        out=$(wine_helper standin "$work/count" $acts 2>"$work/err")
-        rc=$?
-    fi
+    case $to in
+    pipe) out=$(wine_helper standin "$work/count" $acts 2>"$work/err") ;;
+    file) wine_helper standin "$work/count" $acts >"$work/log" 2>"$work/err" ;;
+    null) wine_helper standin "$work/count" $acts >/dev/null 2>"$work/err" ;;
+    esac
+    rc=$?
+    [ "$to" != file ] || out=$(cat "$work/log")
+    [ "$to" != null ] || out=""
     got="$rc|$out|$(cat "$work/count")|$(grep -cx 'e2e: probe did not start (rc 1); tried again' "$work/err")"
     want="$want_rc|$want_out|$want_starts|$want_retries"
     if [ "$got" != "$want" ]; then

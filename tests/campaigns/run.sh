@@ -7,6 +7,8 @@
 #
 # BUILD_DIR is the folder `make build` fills (build). The short versions of the same scripts
 # run in `make test` as the CTest tests e2e.endurance, e2e.bad_settings and e2e.hostile.
+# TSUTSURI_CAMPAIGN_DPI=144 (any LogPixels) runs a campaign on a scaled display: the value is
+# set in the session's prefix before its first window.
 # The fuzzing campaign: tests/campaigns/fuzz.sh BUILD_DIR [RUNS].
 set -euo pipefail
 build=$(cd "${1:?usage: run.sh BUILD_DIR endurance|bad_settings|hostile [SECONDS]}" && pwd)
@@ -26,6 +28,11 @@ echo "run.sh: $name against $cross/tsutsuri.exe"
 export TSUTSURI_WINE_STATE=$state TSUTSURI_EXE=$cross/tsutsuri.exe
 export TSUTSURI_PROBE=$cross/tests/e2e/probe.exe TSUTSURI_ARCH=${cross##*win}
 export E2E_ENDURANCE_SECONDS=${3:-1800}
+if [ -n "${TSUTSURI_CAMPAIGN_DPI:-}" ]; then
+    "$wine_env" exec "$state" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+        /t REG_DWORD /d "$TSUTSURI_CAMPAIGN_DPI" /f </dev/null >/dev/null 2>&1
+    echo "run.sh: LogPixels $TSUTSURI_CAMPAIGN_DPI"
+fi
 # The first window in a new prefix waits for the desktop to settle: pay for it here.
 # shellcheck source=../../tools/wine_process.sh
 source "$here/../../tools/wine_process.sh"

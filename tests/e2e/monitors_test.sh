@@ -10,6 +10,9 @@
 # takes them from Xinerama: this test makes a session of its own (one large Xvfb screen, its
 # own prefix), with a stand-in libXinerama.so.1 that reports the layout in TSUTSURI_MONITORS,
 # and ends it when it ends. Wine puts the primary monitor (listed first) at the origin.
+# Once where both run: the monitors are read through the same calls and records in both
+# builds (a MONITORINFO holds no pointer), and where the sozu goes on them is portable code;
+# x64.win32.scale_test reads the real monitors with the 64-bit build.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ui_lib.sh"
 source "$(dirname "$0")/pictures.sh"

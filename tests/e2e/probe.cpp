@@ -4,8 +4,8 @@
 //   probe.exe SUBCOMMAND [ARGS] [--class C] [--title T] [--title-hex H] [--timeout MS]
 //
 // Window selection (--class/--title, both "Tsutsuri" unless given; an empty value matches any)
-// applies to find, info, post, close, command, key, move, activate, shape-log, tray-delete and
-// wait-gone.
+// applies to find, info, post, close, command, key, move, activate, shape-log, tray-delete,
+// resources and wait-gone.
 // --timeout waits up to MS milliseconds for what the subcommand looks for (default 0: look once);
 // --visible counts only visible windows.
 // Texts in code page 932 are printed twice: as raw bytes (key=...) and as hex (key_hex=...).
@@ -496,8 +496,10 @@ int MessageBoxCommand(const Options& o, bool pressOk) {
     return ExitOk;
 }
 
+// A dialog counts once it shows: it has its caption from its creation, but the texts its
+// procedure sets come with WM_INITDIALOG, before the dialog is shown.
 int DialogCommand(const Options& o, const std::string& caption) {
-    std::vector<HWND> dialogs = WaitFor(DialogClass, AsRead(caption), o.timeoutMs);
+    std::vector<HWND> dialogs = WaitFor(DialogClass, AsRead(caption), o.timeoutMs, true);
     std::printf("count=%u\n", static_cast<unsigned>(dialogs.size()));
     if (dialogs.empty()) return ExitNotFound;
     HWND dialog = dialogs[0];
@@ -627,6 +629,100 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
     return TRUE;
 }
 
+// What a leak would show, for the process that owns the window: its GDI and USER objects as
+// GetGuiResources answers them, its handles as GetProcessHandleCount does (Wine 8 answers 0 to
+// all three), and what Wine does answer: the process's entries in the system's handle list, its
+// threads, and its windows, message-only ones included.
+constexpr int SystemProcessClass = 5;
+constexpr int SystemHandleClass = 16;
+constexpr ULONG ProcessInfoBytes = 1 << 22;
+using QuerySystemCall = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+
+// The native records, in as far as they are read here.
+struct ProcessRecord {
+    ULONG next;
+    ULONG threads;
+    BYTE reserved[sizeof(void*) == 4 ? 0x44 - 8 : 0x50 - 8];
+    ULONG_PTR pid;
+};
+struct HandleRecord {
+    ULONG ownerPid;
+    BYTE type;
+    BYTE flags;
+    USHORT value;
+    void* object;
+    ULONG access;
+};
+
+QuerySystemCall SystemQuery() {
+    return reinterpret_cast<QuerySystemCall>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+}
+
+long ListedHandles(DWORD pid) {
+    const QuerySystemCall query = SystemQuery();
+    std::vector<ULONG_PTR> list(ProcessInfoBytes / sizeof(ULONG_PTR));
+    if (!query || query(SystemHandleClass, list.data(), ProcessInfoBytes, nullptr) != 0) return -1;
+    const ULONG count = static_cast<ULONG>(list[0]);
+    const auto* records = reinterpret_cast<const HandleRecord*>(&list[1]);
+    if (count > (ProcessInfoBytes - sizeof(ULONG_PTR)) / sizeof(HandleRecord)) return -1;
+    long mine = 0;
+    for (ULONG i = 0; i < count; ++i) mine += records[i].ownerPid == pid;
+    return mine;
+}
+
+long ThreadsOf(DWORD pid) {
+    const QuerySystemCall query = SystemQuery();
+    std::vector<ULONG_PTR> list(ProcessInfoBytes / sizeof(ULONG_PTR));
+    if (!query || query(SystemProcessClass, list.data(), ProcessInfoBytes, nullptr) != 0) return -1;
+    const char* at = reinterpret_cast<const char*>(list.data());
+    for (;;) {
+        const auto* record = reinterpret_cast<const ProcessRecord*>(at);
+        if (record->pid == pid) return static_cast<long>(record->threads);
+        if (!record->next) return -1;
+        at += record->next;
+    }
+}
+
+struct WindowCount {
+    DWORD pid;
+    long count;
+};
+
+BOOL CALLBACK CountOwnWindow(HWND window, LPARAM param) {
+    auto* c = reinterpret_cast<WindowCount*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == c->pid) ++c->count;
+    return TRUE;
+}
+
+BOOL CALLBACK CountWindowTree(HWND window, LPARAM param) {
+    CountOwnWindow(window, param);
+    EnumChildWindows(window, CountOwnWindow, param);
+    return TRUE;
+}
+
+int ResourcesCommand(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!process) return ExitNotFound;
+    DWORD handles = 0;
+    if (!GetProcessHandleCount(process, &handles)) handles = 0;
+    WindowCount windows = {pid, 0};
+    EnumWindows(CountWindowTree, reinterpret_cast<LPARAM>(&windows));
+    for (HWND w = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); w;
+         w = FindWindowExA(HWND_MESSAGE, w, nullptr, nullptr))
+        CountWindowTree(w, reinterpret_cast<LPARAM>(&windows));
+    std::printf("gui_gdi=%lu\ngui_user=%lu\nhandle_count=%lu\nhandles_listed=%ld\nthreads=%ld\n"
+                "windows=%ld\n",
+                GetGuiResources(process, GR_GDIOBJECTS), GetGuiResources(process, GR_USEROBJECTS),
+                handles, ListedHandles(pid), ThreadsOf(pid), windows.count);
+    CloseHandle(process);
+    return ExitOk;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: probe.exe find|info|wait-gone|close|command ID|key VK|post MSG [W [L]]\n"
@@ -634,7 +730,7 @@ int Usage() {
                  "       | about | dialog CAPTION | testwin L T W H TITLE [--topmost] [--hidden] [--shaped]\n"
                  "         [--popup] [--maximized] [--seconds N]\n"
                  "       | foreground | tray | tooltip | screen | monitors | windows | watch\n"
-                 "       | shape-log --seconds N\n"
+                 "       | shape-log --seconds N | resources\n"
                  "       | record FILE ARG... | tray-delete [ID] | broadcast NAME | load LIBRARY\n"
                  "       [--class C] [--title T] [--title-hex H] [--timeout MS] [--visible] [--wide]\n");
     return ExitUsage;
@@ -752,7 +848,7 @@ int Run(const Options& o) {
 
     static const char* const windowCommands[] = {"find", "info",     "close",     "command",
                                                  "key",  "post",     "move",      "activate",
-                                                 "shape-log", "tray-delete"};
+                                                 "shape-log", "tray-delete", "resources"};
     bool known = false;
     for (const char* name : windowCommands) known = known || c == name;
     if (!known) return Usage();
@@ -760,6 +856,7 @@ int Run(const Options& o) {
     if (!window) return ExitNotFound;
     if (c == "find") return ExitOk;
     if (c == "shape-log") return ShapeLogCommand(window, o);
+    if (c == "resources") return ResourcesCommand(window);
     if (c == "info") {
         PrintWindowFacts(window);
         PrintRegion(window);

@@ -4,6 +4,9 @@
 # window is 48 x DPI / 96 pixels, shows nothing but the artwork's own colours (the desktop
 # behind its transparent pixels), wears exactly the enlarged frame's shape, lets a click just
 # outside that shape through, and perches with its right edge on the window's left.
+# Once where both run: size, shape and perch at a scale are portable arithmetic over the DPI
+# the same calls read in both builds; x64.win32.scale_test checks the 64-bit build's enlarged
+# paint and shape and its change of DPI.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ui_lib.sh"
 source "$(dirname "$0")/pictures.sh"

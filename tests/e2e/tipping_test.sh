@@ -7,7 +7,12 @@
 #    sample reads 0 (it has nothing to compare with), the second one tips: about 1.8 s.
 #  - Summed usage, sensitivity highest (the level moves on every 2nd sample): 50, 100, then
 #    the next move finds it full: 6 samples of 896 ms, about 5.4 s. A move adds at most 100,
-#    so even on a machine busy to the full (100 at once) it takes 4 samples, 3.6 s.
+#    so even on a machine busy to the full (100 at once) it takes 4 samples, 3.6 s. The
+#    earliest time allowed lies midway between that and the instant usage's 1.8 s, so that a
+#    log that sees a shape late on a loaded machine turns neither way.
+# Once where both run: when the tube tips by itself is the heartbeat's portable decision over
+# the sampled usage; the sampler's system records, which do differ between the builds, are
+# checked for both by cpu_test.sh and the Win32 cpu_test.
 source "$(dirname "$0")/lib.sh"
 e2e_begin
 
@@ -17,7 +22,7 @@ readonly LogSeconds=30
 # name        win_obj  frn_kan  earliest ms  latest ms
 cases=(
     "instant    0        0        0            5000"
-    "cumulative 1        0        3000         15000"
+    "cumulative 1        0        2700         15000"
 )
 
 # tip_times LOG: from a shape log, "REST_MS LEFT_MS BACK_MS" of the first rest that was left:

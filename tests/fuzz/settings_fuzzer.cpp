@@ -16,6 +16,11 @@
 #include "display/paint.h"
 #include "res/resource.h"
 #include "sim/sim.h"
+#include "sound/effects.h"
+
+// The sound side's "nobody there" flag, which applying the settings reads; nothing else of
+// that side is linked here. Somebody is there.
+int32_t SoundAway = 0;
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "display/monitors.h"
 #include "display/scale.h"
 #include "res/resource.h"
+#include "sound/effects.h"
 
 namespace {
 
@@ -192,6 +193,30 @@ TEST_F(Apply, PerchingEndsADragThatFreePlacementsKeep) {
         EXPECT_EQ(Dragging, c.dragging) << int(c.before) << " then " << c.command;
     }
     Dragging = 0;
+}
+
+// Nobody there: a volume (or the water) chosen marks the menu and is written, but opens no
+// device and starts no timer; back, the last volume is carried out once, as if chosen then.
+TEST_F(Apply, AwayTheChosenVolumeWaitsForTheReturn) {
+    StartUp();
+    SoundAway = 1;
+    for (int id : {IDM_VOL_OFF, IDM_WATER_SOUND, IDM_WATER_SOUND, IDM_VOL_LOUD}) {
+        ChangeSettingForCommand(id);
+        ApplySettingsOver(TheWindow, Port);
+    }
+    EXPECT_TRUE(Only({"start", "shutdown", "volume", "timer3", "play"}).empty());
+    EXPECT_TRUE(rec.checked.at(IDM_VOL_LOUD));
+    EXPECT_FALSE(rec.checked.at(IDM_VOL_OFF));
+    EXPECT_TRUE(Has("write RunSts/snd_vol=1"));
+    EXPECT_FALSE(ApplyWaitingVolumeOver(TheWindow, Port));   // still away
+    SoundAway = 0;
+    rec = Recorder{};
+    EXPECT_TRUE(ApplyWaitingVolumeOver(TheWindow, Port));
+    EXPECT_EQ(Only({"start", "volume", "timer3", "play"}),
+              (std::vector<std::string>{"start", "volume 0 0", "volume 1 0", "volume 2 0",
+                                        "timer3", "play 3", "play 4"}));
+    EXPECT_TRUE(rec.writes.empty());
+    EXPECT_FALSE(ApplyWaitingVolumeOver(TheWindow, Port));
 }
 
 TEST_F(Apply, EngineFailureGreysAndSwitchesTheWaterSoundOff) {

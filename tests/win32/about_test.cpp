@@ -136,6 +136,8 @@ struct Script {
     bool forced = false;
 };
 Script* Running = nullptr;
+constexpr DWORD RefreshLimitMs = 10000;
+constexpr DWORD CloseLimitMs = 5000;
 
 void CALLBACK Drive(HWND, UINT, UINT_PTR, DWORD) {
     Script& s = *Running;
@@ -151,7 +153,12 @@ void CALLBACK Drive(HWND, UINT, UINT_PTR, DWORD) {
         s.step = 1;
     } else if (s.step == 1) {
         s.survivedEscape = IsWindowVisible(dialog) != FALSE;
-        if (s.waitForRefresh && GetTickCount() - s.opened < 1300) return;
+        // The refresh comes once a second, later on a loaded machine: the line coming back
+        // is what is waited for, with a limit only against a refresh that never comes.
+        if (s.waitForRefresh && Text(dialog, IDC_CPU_LINE).empty() &&
+            GetTickCount() - s.opened < RefreshLimitMs) {
+            return;
+        }
         s.refreshed = Text(dialog, IDC_CPU_LINE) == CpuLine(CpuUsage);
         switch (s.closer) {
         case Script::CloseBox: PostMessageA(dialog, WM_CLOSE, 0, 0); break;
@@ -161,7 +168,7 @@ void CALLBACK Drive(HWND, UINT, UINT_PTR, DWORD) {
         case Script::OkCommand: PostMessageA(dialog, WM_COMMAND, IDOK, 0); break;
         }
         s.step = 2;
-    } else if (GetTickCount() - s.opened > 5000) {
+    } else if (GetTickCount() - s.opened > RefreshLimitMs + CloseLimitMs) {
         s.forced = true;   // never closed: fail rather than hang
         EndDialog(dialog, 99);
     }

@@ -166,8 +166,10 @@ TEST_F(Commands, EachCommandChangesItsSettingItsMarksAndExactlyItsKey) {
     const Keys before = ReadKeys();
     for (int i = 0; i < 2; ++i) {
         SeedRandom(1);
+        // Seeded from the millisecond clock: a reading between the two around the command.
+        const DWORD from = timeGetTime();
         OnCommand(window, IDM_SOURCE_RANDOM, 0);
-        EXPECT_LE(timeGetTime() - RandomSeed, 1000u);   // seeded from the millisecond clock
+        EXPECT_LE(RandomSeed - from, timeGetTime() - from);
     }
     Keys expected = before;
     expected["runsts/win_obj"] = "2";

@@ -83,9 +83,17 @@ TEST_F(PlacementTest, StandsOnABottomTaskbarReadEachTick) {
 
 TEST_F(PlacementTest, WithoutATaskbarTheFloorIsTheScreensBottom) {
     TaskbarEdge = 2;   // classified as bottom, but the window is gone
-    Front(-4, -4, 1028, 900);
+    Front(96, -4, 1028, 900);
     PerchBesideForeground(sozu);
-    ExpectSozuAt(-52, 720);
+    ExpectSozuAt(48, 720);
+}
+
+// Beside a film in full screen the sozu would stand off the screen's edge: it stays put.
+TEST_F(PlacementTest, NeverBesideAFullScreenWindow) {
+    Front(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    PerchBesideForeground(sozu);
+    ExpectSozuAt(500, 500);
+    EXPECT_NE(PerchTarget, front);
 }
 
 TEST_F(PlacementTest, FreePlacementsAndTheAboutDialogLeaveTheWindowAlone) {
