@@ -86,18 +86,21 @@ LRESULT OnTaskbarCreated() {
 
 void StartPresentTimers(HWND window) {
     SetTimer(window, HeartbeatTimer, StartHeartbeatPace(Pace, MillisecondClock()), nullptr);
-    SetTimer(window, DeviceWatchTimer, DeviceWatchPeriodMs, DeviceWatchTimerProc);
 }
 
-void KeepHeartbeatPace(HWND window) {
-    const uint32_t next = PaceHeartbeat(Pace, MillisecondClock());
+void KeepHeartbeat(HWND window) {
+    const uint32_t now = MillisecondClock();
+    const uint32_t next = PaceHeartbeat(Pace, now);
     if (next != 0) SetTimer(window, HeartbeatTimer, next, nullptr);
+    const HeartbeatChores chores = ChoresOfStep(Pace);
+    // The watch first: a look that finds the user away stops the heartbeat and the engine.
+    if (chores.deviceWatch) LookAtSoundDevice(window, GetTickCount());   // the watch's clock
+    if (chores.presenceLook) LookOnHeartbeat(window);
 }
 
 void StopPresentTimers(HWND window) {
     KillTimer(window, HeartbeatTimer);
     KillTimer(window, WaterSoundTimer);
-    KillTimer(window, DeviceWatchTimer);
     KillTimer(window, ClickTipTimer);
 }
 

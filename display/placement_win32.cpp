@@ -27,6 +27,9 @@ DwmGetWindowAttributeFunction DwmAttributeQuery() {
     return SystemCall<DwmGetWindowAttributeFunction>(DwmAttributeSlot);
 }
 
+// The perch's last call to the window manager (its decision: display/placement_plan.h).
+PerchAssertion LastPerchCall = {};
+
 bool ReadRect(HWND window, ScreenRect& out) {
     RECT r;
     if (!window || !GetWindowRect(window, &r)) return false;
@@ -118,6 +121,11 @@ void PerchBesideForeground(HWND window) {
         if (plan.dpi != DisplayScale.dpi) ApplyDisplayScale(window, plan.dpi);
         planned = plan.at;
     }
+    const ScreenRect target = {planned.x, planned.y, planned.x + DisplayScale.side,
+                               planned.y + DisplayScale.side};
+    const bool topmost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    const PerchFacts facts = {own, target, IsWindowVisible(window) != FALSE, topmost, foreground};
+    if (!PerchMoveNeeded(LastPerchCall, facts, GetTickCount())) return;
     SetWindowPos(window, HWND_TOPMOST, planned.x, planned.y, DisplayScale.side, DisplayScale.side,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }

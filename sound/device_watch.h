@@ -60,9 +60,10 @@ int RestartOnReturn(WindowHandle window, uint32_t nowMs);
 
 #ifdef _WIN32
 #include <windows.h>
-// The callback of the device watch's window timer: one look on the window the engine uses.
-// The first look while the engine runs asks the system for its notices (once in the run).
-void CALLBACK DeviceWatchTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
+// One look of the device watch on the window the engine uses, every DeviceWatchPeriodMs as the
+// heartbeat steps; nowMs is the system's millisecond count. The first look while the engine
+// runs asks the system for its notices (once in the run).
+void LookAtSoundDevice(HWND window, uint32_t nowMs);
 
 // What the system's notices post to the window, at most one at a time; its handler looks.
 constexpr UINT OutputNoticeMessage = WM_APP + 1;

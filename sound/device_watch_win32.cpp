@@ -135,10 +135,9 @@ void ListenToOutputs(HWND window) {
 
 }  // namespace
 
-// The message's time is the system's millisecond count, the clock the watch paces by.
-void CALLBACK DeviceWatchTimerProc(HWND window, UINT, UINT_PTR, DWORD time) {
+void LookAtSoundDevice(HWND window, uint32_t nowMs) {
     if (!RegistrationTried && Engine.device) ListenToOutputs(window);
-    WatchSoundDevice(window, time);
+    WatchSoundDevice(window, nowMs);
 }
 
 LRESULT OnOutputNotice(HWND window) {

@@ -56,7 +56,7 @@ protected:
         AppSettings = saved_;
         DestroyWindow(window_);
     }
-    void Look() { DeviceWatchTimerProc(window_, WM_TIMER, DeviceWatchTimer, GetTickCount()); }
+    void Look() { LookAtSoundDevice(window_, GetTickCount()); }
     HWND window_ = nullptr;
     AppSettingsRecord saved_ = {};
 };
