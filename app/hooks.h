@@ -6,7 +6,7 @@
 
 struct PlatformHooks {
     void (*sampleCpuUsage)();                  // leaves the new percentage in CpuUsage
-    void (*trayModify)();                      // sends the tray record (TrayIconId, TrayTip) again
+    void (*trayModify)();                      // sends what changed of TrayIconId and TrayTip
     int (*playSoundEffect)(int index);         // 0 strike, 1 echo, 2 spill, 3 and 4 water
     void (*applyFrameRegion)(WindowHandle window);
 };

@@ -112,6 +112,9 @@ LRESULT OnKeyDown(WPARAM key) {
 }
 
 LRESULT OnHeartbeat(HWND window) {
+    KeepHeartbeat(window);
+    // This step's look may have found nobody there and stopped the heartbeat: the step ends.
+    if (CurrentPresence() == Presence::Away) return 0;
     if (InteractionState == InteractionMenuOpen) return 0;   // the sozu stands still
     Sleep(0);
     PerchBesideForeground(window);

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "app/heartbeat.h"
 
 extern HINSTANCE Instance;
 extern HWND MainWindow;
@@ -32,8 +33,7 @@ constexpr UINT HeartbeatTimer = 1;
 constexpr UINT ClickTipTimer = 2;
 constexpr UINT WaterSoundTimer = 3;
 constexpr UINT PresenceTimer = 4;
-constexpr UINT DeviceWatchTimer = 5;   // the sound output's watch (sound/device_watch.h)
-constexpr UINT HeartbeatMs = 128;
+constexpr UINT HeartbeatMs = HeartbeatPeriodMs;
 constexpr UINT WaterSoundMs = 500;
 constexpr UINT PresenceLookMs = 1000;
 constexpr char WindowClassName[] = "Tsutsuri";
@@ -43,12 +43,15 @@ constexpr char RegionProperty[] = "region";
 constexpr UINT DpiChangedMessage = 0x02E0;         // WM_DPICHANGED
 constexpr UINT GetDpiScaledSizeMessage = 0x02E4;   // WM_GETDPISCALEDSIZE
 
-// The timers that run only while someone is at the machine: the heartbeat and the watch over
-// the sound output, started once the start-up has looked at presence and again on coming
-// back. Stopping them stops the water sound's timer 3 and a click's pending tip as well;
-// whoever starts again starts timer 3 as the water switch says.
+// The timers that run only while someone is at the machine: the heartbeat, on which the
+// presence look and the watch over the sound output ride, started once the start-up has looked
+// at presence and again on coming back. Stopping them stops the water sound's timer 3 and a
+// click's pending tip as well; whoever starts again starts timer 3 where the loops play.
 void StartPresentTimers(HWND window);
 void StopPresentTimers(HWND window);
+// Each heartbeat: the heartbeat's timer kept on its steady schedule (app/heartbeat.h), and
+// the slow chores of this step: the device watch's look, then presence's.
+void KeepHeartbeat(HWND window);
 
 // Everything after the window exists: the first look at presence, then the settings applied
 // (the sound device among them), the place, the first picture, and the window shown as

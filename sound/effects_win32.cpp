@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/settings.h"
+#include "app/window_win32.h"
 #include "sound/effects.h"
 #include "sound/mmfuncs.h"
 
@@ -21,10 +22,14 @@ BOOL PlayWaveResource(int resourceId) {
 int PlaySimpleSound(int resourceId) { return PlayWaveResource(resourceId); }
 
 void CALLBACK WaterSoundTimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
-    if (AppSettings.WaterSoundEffect) {
+    if (WaterLoopsPlay()) {
         ModulateWaterSound(SoundWaterA);
         ModulateWaterSound(SoundWaterB);
     } else {
         KillTimer(window, id);
     }
+}
+
+void KeepWaterTimer(HWND window) {
+    if (WaterLoopsPlay()) SetTimer(window, WaterSoundTimer, WaterSoundMs, WaterSoundTimerProc);
 }

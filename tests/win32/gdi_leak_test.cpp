@@ -52,6 +52,7 @@ protected:
     void TearDown() override {
         DestroyWindow(window_);
         UnregisterClassA(TestClass, GetModuleHandleA(nullptr));
+        ReleasePaintContexts();
         for (int i = 0; i < FrameCount; ++i) {
             DeleteObject(FrameBitmaps[i]);
             DeleteObject(FrameRegions[i]);
