@@ -36,7 +36,7 @@ void ShutdownEngine() { SoundEngine::Shutdown(); }
 void SetVolume(uint32_t slot, int32_t volume) { SoundEngine::SetVolume(slot, volume); }
 void RewindSample(uint32_t slot) { SoundEngine::RewindSample(slot); }
 
-void StartWaterTimer(WindowHandle window) { StartWaterSoundTimer(AsWindow(window)); }
+void StartWaterTimer(WindowHandle window) { KeepWaterTimer(AsWindow(window)); }
 
 const ApplyPort Win32Port = {CheckItem,      EnableItem,   WriteSettingInt, StartSoundEngine,
                              ShutdownEngine, SetVolume,    RewindSample,    PlaySoundEffect,

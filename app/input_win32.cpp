@@ -1,4 +1,6 @@
 #include "app/input.h"
+#include "app/heartbeat.h"
+#include "app/window_proc_win32.h"
 #include "app/commands_win32.h"
 #include "app/presence.h"
 #include "base/settings.h"
@@ -76,7 +78,7 @@ LRESULT OnNcButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         InteractionState = InteractionIdle;
     }
     // A press while the timer is pending restarts its 128 ms: a double click tips once.
-    SetTimer(window, ClickTipTimer, HeartbeatMs, ClickTipTimerProc);
+    SetTimer(window, ClickTipTimer, HeartbeatPeriodMs, ClickTipTimerProc);
     return 0;
 }
 
@@ -106,6 +108,9 @@ LRESULT OnKeyDown(WPARAM key) {
 }
 
 LRESULT OnHeartbeat(HWND window) {
+    KeepHeartbeat(window);
+    // This step's look may have found nobody there and stopped the heartbeat: the step ends.
+    if (CurrentPresence() == Presence::Away) return 0;
     if (InteractionState == InteractionMenuOpen) return 0;   // the sozu stands still
     Sleep(0);
     PerchBesideForeground(window);

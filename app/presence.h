@@ -92,12 +92,14 @@ constexpr int32_t SessionRegistrationRetries = 120;
 inline UINT ShowUnlessHidden() { return SozuHiddenForBusy ? 0 : SWP_SHOWWINDOW; }
 
 // Registers for the session and display notices, takes the first look (before anything is
-// shown or heard: busy hides the window, away keeps the device closed) and starts the
-// once-a-second look (timer 4).
+// shown or heard: busy hides the window, away keeps the device closed); later looks ride on
+// the heartbeat, or on timer 4 while it is stopped.
 void StartPresence(HWND window);
-// Shows the window at start-up as the first look allows, and starts the heartbeat and the
-// device watch unless nobody is there: here it shows as it always has; away it shows without
-// taking the foreground from whatever is in front; busy it stays hidden until busy ends.
+// The look of this heartbeat's step, about once a second while the heartbeat runs.
+void LookOnHeartbeat(HWND window);
+// Shows the window at start-up as the first look allows, and starts the heartbeat (with the
+// device watch and the looks that ride on it) unless nobody is there: here it shows as it
+// always has; away it shows without taking the foreground from whatever is in front; busy it stays hidden until busy ends.
 void ShowAsPresenceAllows(HWND window);
 // Undoes every registration (WM_DESTROY).
 void StopPresence(HWND window);

@@ -133,10 +133,11 @@ bool DisplaySetting(const GUID& setting) {
 
 void CALLBACK PresenceTimerProc(HWND window, UINT, UINT_PTR, DWORD);
 
-// The one-a-second look is needed unless a message put the user away: its end comes as a
-// message too, and until then nothing wakes the program.
+// While the heartbeat runs the look rides on it. Stopped (away), the look needs its own timer
+// once a second, unless a message put the user away: its end comes as a message too, and until
+// then nothing wakes the program.
 void KeepLookingAsNeeded(HWND window) {
-    const bool wanted = !AwayByMessages(Signals);
+    const bool wanted = Applied == Presence::Away && !AwayByMessages(Signals);
     if (wanted == Looking) return;
     Looking = wanted;
     if (wanted) {
@@ -188,20 +189,17 @@ void GoAway(HWND window) {
 // is now (a monitor may have gone; a hidden sozu waits for the end of busy).
 void ComeBack(HWND window) {
     StartHeartbeat(window);
-    if (AppSettings.WaterSoundEffect == 1) StartWaterSoundTimer(window);
     PauseAboutDialog(false);
     SoundAway = 0;
     if (!ApplyWaitingVolume(window)) RestartOnReturn(window, GetTickCount());
+    KeepWaterTimer(window);
     RestoreTrayIcon();
     MeasureScreenAndTaskbar();
     if (!SozuHiddenForBusy) KeepFreeSozuOnMonitors(window, DisplayScale.side);
 }
 
-// Carries out a change of state, once; the same state again does nothing.
-void Apply(HWND window) {
-    KeepLookingAsNeeded(window);
-    const Presence next = DecidePresence(Signals);
-    if (next == Applied) return;
+// Carries out a change of state.
+void Change(HWND window, Presence next) {
     const Presence before = Applied;
     Applied = next;
     if (next == Presence::Busy) {
@@ -215,8 +213,18 @@ void Apply(HWND window) {
     if (next == Presence::Away) GoAway(window);
     if (next == Presence::Here) {
         ShowAfterBusy(window, before);
-        if (before == Presence::Busy) StartWaterLoops();
+        if (before == Presence::Busy) {
+            StartWaterLoops();
+            KeepWaterTimer(window);
+        }
     }
+}
+
+// Carries out what the signals now say; the same state again changes nothing.
+void Apply(HWND window) {
+    const Presence next = DecidePresence(Signals);
+    if (next != Applied) Change(window, next);
+    KeepLookingAsNeeded(window);
 }
 
 void Look(HWND window) {
@@ -237,6 +245,8 @@ void Look(HWND window) {
 void CALLBACK PresenceTimerProc(HWND window, UINT, UINT_PTR, DWORD) { Look(window); }
 
 }  // namespace
+
+void LookOnHeartbeat(HWND window) { Look(window); }
 
 SystemCallSlot RegisterSessionSlot = {WtsLibrary, "WTSRegisterSessionNotification",
                                       LibrarySource::SystemFolder, false, nullptr};

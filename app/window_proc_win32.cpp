@@ -13,9 +13,14 @@
 #include "sound/device_watch.h"
 #include "sound/engine.h"
 #include "display/artwork_win32.h"
+#include "app/heartbeat.h"
 #include "app/window_proc_win32.h"
+#include "sound/mmfuncs.h"
 
 namespace {
+
+// The heartbeat's steady schedule, started again with the present timers.
+HeartbeatPace Pace = {};
 
 // What the exit keeps: the window's place and every setting.
 void SaveWindowAndSettings(HWND window) {
@@ -27,8 +32,10 @@ void SaveWindowAndSettings(HWND window) {
 
 LRESULT OnDestroy(HWND window) {
     StopPresence(window);
+    StopListeningToOutputs();
     SoundEngine::Shutdown();
     SaveWindowAndSettings(window);
+    ReleasePaintContexts();
     for (int i = 0; i < FrameCount; ++i) {
         if (FrameBitmaps[i]) DeleteObject(FrameBitmaps[i]);
         if (FrameRegions[i]) DeleteObject(FrameRegions[i]);
@@ -81,14 +88,22 @@ LRESULT OnTaskbarCreated() {
 }  // namespace
 
 void StartHeartbeat(HWND window) {
-    SetTimer(window, HeartbeatTimer, HeartbeatMs, nullptr);
-    SetTimer(window, DeviceWatchTimer, DeviceWatchPeriodMs, DeviceWatchTimerProc);
+    SetTimer(window, HeartbeatTimer, StartHeartbeatPace(Pace, MillisecondClock()), nullptr);
+}
+
+void KeepHeartbeat(HWND window) {
+    const uint32_t now = MillisecondClock();
+    const uint32_t next = PaceHeartbeat(Pace, now);
+    if (next != 0) SetTimer(window, HeartbeatTimer, next, nullptr);
+    const HeartbeatChores chores = ChoresOfStep(Pace);
+    // The watch first: a look that finds the user away stops the heartbeat and the engine.
+    if (chores.deviceWatch) LookAtSoundDevice(window, GetTickCount());   // the watch's clock
+    if (chores.presenceLook) LookOnHeartbeat(window);
 }
 
 void StopHeartbeat(HWND window) {
     KillTimer(window, HeartbeatTimer);
     KillTimer(window, WaterSoundTimer);
-    KillTimer(window, DeviceWatchTimer);
     KillTimer(window, ClickTipTimer);
 }
 
@@ -114,6 +129,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETTINGCHANGE: return OnSettingChange(wParam);
     case WM_WTSSESSION_CHANGE: return OnSessionChange(window, wParam);
     case WM_POWERBROADCAST: return OnPowerBroadcast(window, wParam, lParam);
+    case OutputNoticeMessage: return OnOutputNotice(window);
     case DpiChangedMessage: return OnDpiChanged(window, wParam, lParam);
     case GetDpiScaledSizeMessage: return OnGetDpiScaledSize(wParam, lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);

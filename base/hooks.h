@@ -10,7 +10,7 @@ enum SoundEffect : int { SoundStrike = 0, SoundEcho = 1, SoundSpill = 2, SoundWa
 
 struct PlatformHooks {
     void (*sampleCpuUsage)();                  // leaves the new percentage in CpuUsage
-    void (*trayModify)();                      // sends the tray record (TrayIconId, TrayTip) again
+    void (*trayModify)();                      // sends what changed of TrayIconId and TrayTip
     int (*playSoundEffect)(int index);         // a SoundEffect
     void (*applyFrameRegion)(WindowHandle window);
 };

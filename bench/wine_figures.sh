@@ -22,6 +22,11 @@
 # count); the work the wineserver does on their behalf is not included.
 # The idle measurement is made twice: in the default settings, and again with the volume off
 # (beside the plain floor), which shows the program's own cost apart from Wine's sound mixing.
+# Beside the CPU time each idle run counts the wake-ups of the program's window thread and of
+# the plain floor's (the thread's context switches, voluntary and not, from /proc: under Wine
+# every call into the Wine server is one too), and the calls a laptop pays for: Wine's relay
+# trace, limited to a few functions (RelayTraced below), counts timeBeginPeriod from the start
+# to the exit, and SetWindowPos and Shell_NotifyIcon while idle.
 set -euo pipefail
 cross=${1:?usage: wine_figures.sh CROSS_BUILD HOST_BUILD [IDLE_SECONDS]}
 host=${2:?usage: wine_figures.sh CROSS_BUILD HOST_BUILD [IDLE_SECONDS]}
@@ -95,17 +100,27 @@ X
 # not run, and the failed attempt leaves the PulseAudio client libraries mapped in the
 # program (about 2.4 MB of its working set); the plain floor never opens a sound device.
 wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f </dev/null >/dev/null 2>&1
+# The relay trace of the measured program follows these functions alone (each call is a line
+# on its standard error); no other program of the session is traced, since only the program
+# gets WINEDEBUG=+relay.
+readonly RelayTraced='winmm.timeBeginPeriod;winmm.timeEndPeriod;user32.SetWindowPos;shell32.Shell_NotifyIconA;shell32.Shell_NotifyIconW'
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d "$RelayTraced" /f \
+    </dev/null >/dev/null 2>&1
 
 log() { echo "bench: $*" >&2; }
 probe() { wine_helper timeout 60 wine "$probe" "$@" </dev/null | tr -d '\r'; }
 
 # launch TAG DEVICE DIR PROGRAM [ARGS...]: starts a program in DIR with a marker in its
-# environment, playing into the sound device DEVICE (a name given to `device`).
+# environment, playing into the sound device DEVICE (a name given to `device`). With
+# TRACED=1 in the environment of the call, the program runs under the relay trace, whose lines
+# go to DIR/relay.log.
 launch() {
-    local tag=$1 fifo=$state/$2.fifo dir=$3
+    local tag=$1 fifo=$state/$2.fifo dir=$3 debug=-all log
     shift 3
-    (cd "$dir" && exec env "$(wine_process_marker "$tag")" "$DeviceVariable=$fifo" wine "$@") \
-        </dev/null >>"$dir/wine.log" 2>&1 &
+    log=$dir/wine.log
+    if [ "${TRACED:-}" = 1 ]; then debug=+relay log=$dir/relay.log; fi
+    (cd "$dir" && exec env "$(wine_process_marker "$tag")" "$DeviceVariable=$fifo" \
+        WINEDEBUG="$debug" wine "$@") </dev/null >>"$log" 2>&1 &
 }
 
 wait_linux_pid() {
@@ -129,11 +144,23 @@ wait_gone() {
 # still_running PID NAME DIR: stops the bench, with the program's own words, if it has ended.
 still_running() {
     [ -d "/proc/$1" ] && return 0
-    log "$2 ended early: $(tr -d '\r' <"$3/wine.log" 2>/dev/null | tail -3)"
+    log "$2 ended early: $(cat "$3/wine.log" "$3/relay.log" 2>/dev/null | tr -d '\r' |
+        grep -v ':Call \|:Ret ' | tail -3)"
     exit 1
 }
 
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# The context switches of the program's own thread (see main_ticks), voluntary and not.
+main_switches() { awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { print n }' \
+    "/proc/$1/task/$1/status"; }
+# relay_calls LOG FUNCTION [FROM [TO]]: the calls of FUNCTION (dll.name) the relay trace LOG
+# holds between the byte offsets FROM and TO (default: the whole file).
+relay_calls() {
+    local from=${3:-0} to=${4:-}
+    [ -n "$to" ] || to=$(stat -c %s "$1")
+    tail -c +"$((from + 1))" "$1" | head -c "$((to - from))" | grep -c ":Call $2(" || true
+}
+trace_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
 # The program's own thread (the one that runs the message loop, whose id is the process id).
 main_ticks() { awk '{ print $14 + $15 }' "/proc/$1/task/$1/stat"; }
 anon_kb() { awk '/^Anonymous:/ { print $2 }' "/proc/$1/smaps_rollup"; }
@@ -209,12 +236,14 @@ measure_idle() {
     local tag=$1 ini=$2 with_fs=$3 own_dir floor_dir fs_dir own_pid floor_pid fs_pid=""
     local started measure_start memory_at own_t0 own_main0 floor_t0 fs_t0=0 own_t1 own_main1
     local floor_t1 fs_t1=0 own_dev0 fs_dev0=0 own_dev1 fs_dev1=0
+    local own_sw0 own_sw1 floor_sw0 floor_sw1 trace0 trace1 relay
     probe activate --class TsutsuriProbeWindow --title keeper >/dev/null || true
     own_dir=$(mktemp -d "$state/idle-own.XXXXXX")
     floor_dir=$(mktemp -d "$state/idle-floor.XXXXXX")
     fs_dir=$(mktemp -d "$state/idle-floor-sound.XXXXXX")
     [ -z "$ini" ] || printf '%b' "$ini" >"$own_dir/tsutsurin.ini"
-    launch "$tag" own "$own_dir" "$exe"
+    relay=$own_dir/relay.log
+    TRACED=1 launch "$tag" own "$own_dir" "$exe"
     launch "$tag" startup "$floor_dir" "$floor" "$FloorPlaceX" "$FloorPlaceY"
     [ "$with_fs" != 1 ] ||
         launch "$tag" floor_sound "$fs_dir" "$floor_sound" "$FloorSoundPlaceX" "$FloorSoundPlaceY"
@@ -238,6 +267,9 @@ measure_idle() {
     own_t0=$(cpu_ticks "$own_pid")
     own_main0=$(main_ticks "$own_pid")
     floor_t0=$(cpu_ticks "$floor_pid")
+    own_sw0=$(main_switches "$own_pid")
+    floor_sw0=$(main_switches "$floor_pid")
+    trace0=$(trace_size "$relay")
     own_dev0=$(device_bytes own)
     if [ -n "$fs_pid" ]; then
         fs_t0=$(cpu_ticks "$fs_pid")
@@ -267,6 +299,9 @@ measure_idle() {
     own_t1=$(cpu_ticks "$own_pid")
     own_main1=$(main_ticks "$own_pid")
     floor_t1=$(cpu_ticks "$floor_pid")
+    own_sw1=$(main_switches "$own_pid")
+    floor_sw1=$(main_switches "$floor_pid")
+    trace1=$(trace_size "$relay")
     own_dev1=$(device_bytes own)
     if [ -n "$fs_pid" ]; then
         fs_t1=$(cpu_ticks "$fs_pid")
@@ -281,6 +316,11 @@ measure_idle() {
     idle_floor_cpu=$((floor_t1 - floor_t0))
     idle_fs_cpu=$((fs_t1 - fs_t0))
     idle_own_device=$(((own_dev1 - own_dev0) / idle_elapsed))
+    idle_own_switches=$((own_sw1 - own_sw0))
+    idle_floor_switches=$((floor_sw1 - floor_sw0))
+    idle_set_window_pos=$(relay_calls "$relay" user32.SetWindowPos "$trace0" "$trace1")
+    idle_notify_icon=$(($(relay_calls "$relay" shell32.Shell_NotifyIconA "$trace0" "$trace1") +
+        $(relay_calls "$relay" shell32.Shell_NotifyIconW "$trace0" "$trace1")))
     idle_fs_device=$(((fs_dev1 - fs_dev0) / idle_elapsed))
     idle_sound="engine started"
     [ ! -f "$own_dir/supinfo.txt" ] ||
@@ -291,6 +331,9 @@ measure_idle() {
     wait_gone "$own_pid" || true
     wait_gone "$floor_pid" || true
     [ -z "$fs_pid" ] || wait_gone "$fs_pid" || true
+    # From the start to the exit.
+    idle_begin_period=$(relay_calls "$relay" winmm.timeBeginPeriod)
+    idle_end_period=$(relay_calls "$relay" winmm.timeEndPeriod)
 }
 
 # ---- the figures -----------------------------------------------------------------------
@@ -299,6 +342,8 @@ row() {   # row LABEL VALUE [NOTE]
     else printf '%-34s %10s\n' "$1" "$2"; fi
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
+# per COUNT SECONDS [SCALE]: a count per second (times SCALE: 60 gives a minute).
+per() { awk -v n="$1" -v s="$2" -v k="${3:-1}" 'BEGIN { printf "%.1f", n * k / s }'; }
 percent() { awk -v t="$1" -v hz="$clock_ticks" -v s="$2" 'BEGIN { printf "%.3f", 100 * t / hz / s }'; }
 
 measure_idle idle "" 1
@@ -311,7 +356,16 @@ row "idle CPU time / floor_sound's" "$(ratio "$idle_own_cpu" "$idle_fs_cpu")" \
 # Under Wine the DirectSound mixer and the ALSA driver run as threads of the program's own
 # process, so the split is shown.
 row "  main thread only / floor's" "$(ratio "$idle_own_main" "$idle_floor_cpu")" \
-    "(threads: $idle_threads)"
+    "target <= 1.5 (threads: $idle_threads)"
+row "window thread wake-ups a second" "$(per "$idle_own_switches" "$idle_elapsed")" \
+    "(floor $(per "$idle_floor_switches" "$idle_elapsed"); context switches)"
+row "  wake-ups / floor's" "$(ratio "$idle_own_switches" "$idle_floor_switches")" \
+    "target <= 2.0"
+row "timeBeginPeriod calls, start to exit" "$idle_begin_period" \
+    "target 0 (timeEndPeriod $idle_end_period; no stream plays)"
+row "SetWindowPos calls a second" "$(per "$idle_set_window_pos" "$idle_elapsed")" \
+    "target <= 1.2 (perched beside a still window)"
+row "Shell_NotifyIcon calls a minute" "$(per "$idle_notify_icon" "$idle_elapsed" 60)"
 # Both players are held to the same pace: a figure far from it means a device went wrong.
 row "  sound device, bytes a second" "$idle_own_device" \
     "(floor_sound's $idle_fs_device; the pace $DeviceBytesPerSecond)"
@@ -338,6 +392,12 @@ echo "with the volume off (snd_vol=0):"
 row "  idle CPU, % of one core" "$(percent "$idle_own_cpu" "$idle_elapsed")" \
     "(floor $(percent "$idle_floor_cpu" "$idle_elapsed"))"
 row "  idle CPU time / floor's" "$(ratio "$idle_own_cpu" "$idle_floor_cpu")" "(threads: $idle_threads)"
+row "  main thread only / floor's" "$(ratio "$idle_own_main" "$idle_floor_cpu")" "target <= 1.5"
+row "  wake-ups / floor's" "$(ratio "$idle_own_switches" "$idle_floor_switches")" \
+    "($(per "$idle_own_switches" "$idle_elapsed") a second, floor $(per \
+    "$idle_floor_switches" "$idle_elapsed"))"
+row "  timeBeginPeriod, SetWindowPos" "$idle_begin_period" \
+    "(SetWindowPos $(per "$idle_set_window_pos" "$idle_elapsed") a second)"
 row "  working set - floor's (KB)" "$((idle_own_rss - idle_floor_rss))" \
     "(anonymous $((idle_own_anon - idle_floor_anon)))"
 

@@ -11,4 +11,6 @@ void InitDrops();
 #include <windows.h>
 // The WM_PAINT handler; returns 0.
 LRESULT PaintMainWindow(HWND window);
+// The memory contexts the paints keep, given back and deleted: before the bitmaps they hold.
+void ReleasePaintContexts();
 #endif

@@ -4,6 +4,8 @@
 
 static_assert(RopCopy == SRCCOPY && RopAnd == SRCAND && RopPaint == SRCPAINT,
               "the plan's raster operations are the platform's");
+static_assert(static_cast<int>(PaintSource::MeterStrip) + 1 == PaintSourceCount,
+              "a source context for each kind of source");
 
 namespace {
 
@@ -20,25 +22,36 @@ HBITMAP SourceBitmap(const PaintBitmaps& bitmaps, PaintSource source, int32_t fr
 
 }  // namespace
 
-void DrawPaintPlan(HDC target, HDC memory, const PaintPlan& plan, const PaintBitmaps& bitmaps) {
-    HGDIOBJ original = nullptr;
-    HBITMAP selected = nullptr;
+void DrawPaintPlan(HDC target, SourceContext* const (&sources)[PaintSourceCount],
+                   const PaintPlan& plan, const PaintBitmaps& bitmaps) {
     for (int i = 0; i < plan.count; ++i) {
         const Blit& b = plan.blits[i];
         HBITMAP source = SourceBitmap(bitmaps, b.source, plan.frame);
         // A bitmap that failed to load leaves its layer out rather than copying whatever the
         // memory context last held.
         if (!source) continue;
-        if (source != selected) {
-            HGDIOBJ previous = SelectObject(memory, source);
-            if (!original) original = previous;
-            selected = source;
+        SourceContext& context = *sources[static_cast<int>(b.source)];
+        if (source != context.held) {
+            const HGDIOBJ previous = SelectObject(context.memory, source);
+            if (!context.original) context.original = previous;
+            context.held = source;
         }
-        BitBlt(target, b.dstX, b.dstY, b.width, b.height, memory, b.srcX, b.srcY, b.rop);
+        BitBlt(target, b.dstX, b.dstY, b.width, b.height, context.memory, b.srcX, b.srcY, b.rop);
     }
-    // Hand the context its own bitmap back: a bitmap sits in one context at a time, and ours
-    // must stay free for the next paint and for deletion at shutdown.
-    if (original) SelectObject(memory, original);
+}
+
+void ReleaseSourceContext(SourceContext& context) {
+    // A bitmap sits in one context at a time: the held one must be free to be deleted.
+    if (context.original) SelectObject(context.memory, context.original);
+    context.original = nullptr;
+    context.held = nullptr;
+}
+
+void DrawPaintPlan(HDC target, HDC memory, const PaintPlan& plan, const PaintBitmaps& bitmaps) {
+    SourceContext shared = {memory, nullptr, nullptr};
+    SourceContext* const sources[PaintSourceCount] = {&shared, &shared, &shared, &shared};
+    DrawPaintPlan(target, sources, plan, bitmaps);
+    ReleaseSourceContext(shared);
 }
 
 PaintBitmaps ProgramBitmaps() {

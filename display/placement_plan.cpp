@@ -42,3 +42,15 @@ PerchChoice ChoosePerchCandidate(WindowHandle foreground, WindowHandle self,
     if (below) return {below, below};
     return {self, self};
 }
+
+bool PerchMoveNeeded(PerchAssertion& last, const PerchFacts& facts, uint32_t nowMs) {
+    const ScreenRect& a = facts.current;
+    const ScreenRect& b = facts.target;
+    const bool moved = a.left != b.left || a.top != b.top || a.right != b.right ||
+                       a.bottom != b.bottom;
+    const bool due = !last.made || facts.foreground != last.foreground ||
+                     nowMs - last.atMs >= PerchReassertMs;
+    if (!moved && facts.shown && facts.topmost && !due) return false;
+    last = {true, nowMs, facts.foreground};
+    return true;
+}

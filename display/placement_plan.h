@@ -41,3 +41,26 @@ struct PerchChoice {
 };
 PerchChoice ChoosePerchCandidate(WindowHandle foreground, WindowHandle self,
                                  WindowHandle perchTarget, bool targetAlive, WindowHandle below);
+
+// Whether the perch must call the window manager on this heartbeat. Each call has its cost (the
+// window's messages, the composition's work), so the sozu is moved only when its rectangle
+// differs from the target, when it is hidden or out of the topmost band though it should be
+// in it, and when its place in the z-order must be taken again: at once when another window
+// came to the front (a topmost one goes above the sozu), else once a second, for topmost
+// windows that rise without taking the foreground.
+constexpr uint32_t PerchReassertMs = 1000;
+struct PerchFacts {
+    ScreenRect current;       // the sozu's window rectangle now
+    ScreenRect target;        // where it must stand
+    bool shown;               // visible now
+    bool topmost;             // in the topmost band now
+    WindowHandle foreground;  // the window in front now
+};
+// The last time the window manager was called, and which window was in front then.
+struct PerchAssertion {
+    bool made;
+    uint32_t atMs;
+    WindowHandle foreground;
+};
+// Answers whether to call; a call is then noted in `last`.
+bool PerchMoveNeeded(PerchAssertion& last, const PerchFacts& facts, uint32_t nowMs);

@@ -31,6 +31,30 @@ DwmGetWindowAttributeFunction DwmAttributeQuery() {
     return SystemCall<DwmGetWindowAttributeFunction>(DwmAttributeSlot);
 }
 
+// The perch's last call to the window manager (its decision: display/placement_plan.h).
+PerchAssertion LastPerchCall = {};
+
+// The full-screen verdict on the last candidate. The check asks the window server four times
+// about another process's window, so it is made again only when the candidate or its place
+// changed, or once the verdict is a second old (a monitor may have changed meanwhile).
+struct CandidateVerdict {
+    HWND window;
+    ScreenRect rect;
+    uint32_t atMs;
+    bool fullScreen;
+};
+CandidateVerdict LastCandidate = {};
+
+bool CandidateFullScreen(HWND candidate, const ScreenRect& rect) {
+    const uint32_t now = GetTickCount();
+    const ScreenRect& was = LastCandidate.rect;
+    const bool same = candidate == LastCandidate.window && rect.left == was.left &&
+                      rect.top == was.top && rect.right == was.right &&
+                      rect.bottom == was.bottom && now - LastCandidate.atMs < PerchReassertMs;
+    if (!same) LastCandidate = {candidate, rect, now, PerchSkipsFullScreen(candidate)};
+    return LastCandidate.fullScreen;
+}
+
 bool ReadRect(HWND window, ScreenRect& out) {
     RECT r;
     if (!window || !GetWindowRect(window, &r)) return false;
@@ -115,13 +139,18 @@ void PerchBesideForeground(HWND window) {
     ScreenRect rect;
     // Never beside a full-screen window, by the rule that makes the sozu busy: there it would
     // stand off the screen or at the neighbouring monitor's edge. It stays where it was.
-    if (candidate && candidate != window && !PerchSkipsFullScreen(candidate) &&
-        ReadVisibleRect(candidate, rect)) {
+    if (candidate && candidate != window && ReadVisibleRect(candidate, rect) &&
+        !CandidateFullScreen(candidate, rect)) {
         PerchTarget = candidate;
         const PerchPlan plan = CurrentPlan(rect);
         if (plan.dpi != DisplayScale.dpi) ApplyDisplayScale(window, plan.dpi);
         planned = plan.at;
     }
+    const ScreenRect target = {planned.x, planned.y, planned.x + DisplayScale.side,
+                               planned.y + DisplayScale.side};
+    const bool topmost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    const PerchFacts facts = {own, target, IsWindowVisible(window) != FALSE, topmost, foreground};
+    if (!PerchMoveNeeded(LastPerchCall, facts, GetTickCount())) return;
     SetWindowPos(window, HWND_TOPMOST, planned.x, planned.y, DisplayScale.side, DisplayScale.side,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }

@@ -244,15 +244,15 @@ LRESULT OnGetDpiScaledSize(WPARAM dpi, LPARAM size) {
     return TRUE;
 }
 
-void DrawScaledPaintPlan(HDC target, HDC memory, const PaintPlan& plan,
-                         const PaintBitmaps& bitmaps) {
+void DrawScaledPaintPlan(HDC target, SourceContext* const (&sources)[PaintSourceCount],
+                         const PaintPlan& plan, const PaintBitmaps& bitmaps) {
     if (!EnlargedBuffer || EnlargedSide != DisplayScale.side) {
-        DrawPaintPlan(target, memory, plan, bitmaps);
+        DrawPaintPlan(target, sources, plan, bitmaps);
         return;
     }
     HDC canvas = CreateCompatibleDC(target);
     const HGDIOBJ original = SelectObject(canvas, ComposeBuffer);
-    DrawPaintPlan(canvas, memory, plan, bitmaps);
+    DrawPaintPlan(canvas, sources, plan, bitmaps);
     GdiFlush();   // the blits must have reached the pixels before they are read
     EnlargeArtwork(ComposePixels, ArtworkSide, EnlargedSide, EnlargedPixels);
     SelectObject(canvas, EnlargedBuffer);

@@ -33,8 +33,8 @@ LRESULT OnGetDpiScaledSize(WPARAM dpi, LPARAM size);
 
 // Draws plan at the scale in force: straight onto target at 100 %, else composed at the
 // artwork's size and enlarged pixel for pixel.
-void DrawScaledPaintPlan(HDC target, HDC memory, const PaintPlan& plan,
-                         const PaintBitmaps& bitmaps);
+void DrawScaledPaintPlan(HDC target, SourceContext* const (&sources)[PaintSourceCount],
+                         const PaintPlan& plan, const PaintBitmaps& bitmaps);
 
 // At shutdown: the shapes, buffers, icons and cursors the scale made.
 void ReleaseScaledGraphics();

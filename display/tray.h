@@ -1,5 +1,6 @@
-// The notification-area icon: its record, added at start-up, sent again whenever the core
-// changes TrayIconId or TrayTip, removed at shutdown.
+// The notification-area icon: its record, added at start-up, its changed parts sent whenever
+// the core changes TrayIconId or TrayTip, the whole of it again to a new taskbar, removed at
+// shutdown.
 #pragma once
 #include "base/hooks.h"
 

@@ -52,10 +52,33 @@ void Send(DWORD operation) {
     Shell_NotifyIconA(operation, reinterpret_cast<NOTIFYICONDATAA*>(&TrayIconRecord));
 }
 
+constexpr UINT EveryPart = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+
+HICON CurrentPicture() { return TrayIconId == IDI_APP ? IconResting : IconTipping; }
+
 // The picture and the tooltip the core shows now, into the record.
 void TakeCurrentPictureAndTip() {
-    TrayIconRecord.icon = TrayIconId == IDI_APP ? IconResting : IconTipping;
+    TrayIconRecord.icon = CurrentPicture();
     std::memcpy(TrayIconRecord.tip, TrayTip, TrayTipBytes);
+}
+
+// The record holds what the shell was last given. Only the parts that differ from it go out
+// again (a new percentage is the tip alone, a blink the picture alone), with those in `forced`
+// whatever they hold: the shell takes in a picture sent anew each time it gets one.
+void SendChangedParts(UINT forced) {
+    UINT parts = forced;
+    if (CurrentPicture() != TrayIconRecord.icon) parts |= NIF_ICON;
+    // As far as Send lets the tip reach the shell.
+    if (std::strncmp(TrayTip, TrayIconRecord.tip, TrayTipBytes - 1) != 0) parts |= NIF_TIP;
+    if (parts == 0) return;
+    TakeCurrentPictureAndTip();
+    TrayIconRecord.flags = parts;
+    Send(NIM_MODIFY);
+}
+
+void SendWhole(DWORD operation) {
+    TrayIconRecord.flags = EveryPart;
+    Send(operation);
 }
 
 }  // namespace
@@ -65,29 +88,25 @@ void AddTrayIcon(HWND window) {
     TrayIconRecord.size = sizeof TrayIconRecord;
     TrayIconRecord.window = window;
     TrayIconRecord.identifier = TrayIconIdentifier;
-    TrayIconRecord.flags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     TrayIconRecord.callbackMessage = TrayCallbackMessage;
     TrayIconId = IDI_APP;
-    TrayIconRecord.icon = IconResting;
     std::strncpy(TrayTip, TrayStartupTip(CpuMonitorUnavailable != 0), TrayTipBytes - 1);
-    std::memcpy(TrayIconRecord.tip, TrayTip, TrayTipBytes);
-    Send(NIM_ADD);
+    TakeCurrentPictureAndTip();
+    SendWhole(NIM_ADD);
 }
 
-void TrayModify() {
-    TakeCurrentPictureAndTip();
-    Send(NIM_MODIFY);
-}
+void TrayModify() { SendChangedParts(0); }
 
 void RestoreTrayIcon() {
     // Before start-up's own add the record is empty; that add comes later.
     if (!TrayIconRecord.window) return;
     TakeCurrentPictureAndTip();
-    Send(NIM_ADD);
+    SendWhole(NIM_ADD);
 }
 
 void RemoveTrayIcon() { Send(NIM_DELETE); }
 
 void RefreshTrayPicture() {
-    if (TrayIconRecord.window) TrayModify();
+    // Reloaded for another scale: a new picture, whose handle may be the old one's number.
+    if (TrayIconRecord.window) SendChangedParts(NIF_ICON);
 }

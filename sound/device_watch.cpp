@@ -73,14 +73,16 @@ DeviceVerdict JudgeDevice(DeviceWatchState& state, const DeviceLook& look, uint3
     return due ? tried(DeviceRetry) : DeviceWait;
 }
 
-DeviceVerdict WatchSoundDevice(WindowHandle window, uint32_t nowMs) {
+namespace {
+
+DeviceVerdict Watch(WindowHandle window, uint32_t nowMs, bool readDefault) {
     ++DeviceWatchLooks;
     DeviceLook look = {};
     look.wanted = SoundMode == SoundModeEngine && SoundAway == 0;
     look.running = Engine.device != nullptr;
     if (look.wanted && look.running) {
         look.goneResult = SoundEngine::DeviceGoneResult();
-        LookAtTheDefault(look);
+        if (readDefault) LookAtTheDefault(look);
     }
     const DeviceVerdict verdict = JudgeDevice(SoundDeviceWatch, look, nowMs);
     switch (verdict) {
@@ -97,6 +99,17 @@ DeviceVerdict WatchSoundDevice(WindowHandle window, uint32_t nowMs) {
     case DeviceWait: break;
     }
     return verdict;
+}
+
+}  // namespace
+
+DeviceVerdict WatchSoundDevice(WindowHandle window, uint32_t nowMs) {
+    const DeviceWatchState& w = SoundDeviceWatch;
+    return Watch(window, nowMs, w.listening == 0 || w.pacing != 0);
+}
+
+DeviceVerdict HearOutputChange(WindowHandle window, uint32_t nowMs) {
+    return Watch(window, nowMs, true);
 }
 
 int RestartOnReturn(WindowHandle window, uint32_t nowMs) {

@@ -3,6 +3,10 @@
 // switched off, a dock unplugged) leaves the engine failing. The watch follows a new default
 // output, leaves a device that is gone, and tries the default again at a slow pace until one
 // answers; every start goes through RestartSoundEngine, and no setting changes.
+// Reading which output is the default costs a device enumerator each time (COM start-up, the
+// class registry, the driver's key). Where the system tells of a new default output itself
+// (the endpoint notifications, Vista on), the watch reads it on that word alone, and while a
+// spell of trouble is paced; its periodic look is then only the engine's own cheap call.
 #pragma once
 #include <cstdint>
 #include "base/state.h"
@@ -34,6 +38,7 @@ enum DeviceVerdict : int {
 struct DeviceWatchState {
     int32_t pacing;       // 1 during a spell: tries are paced and failures are not written
     uint32_t lastTryMs;   // when the default output was last tried
+    int32_t listening;    // 1 while the system tells of every change of the outputs
 };
 extern DeviceWatchState SoundDeviceWatch;
 // Every look since the program started; the engine's starts report it to the debugger output.
@@ -44,6 +49,8 @@ DeviceVerdict JudgeDevice(DeviceWatchState& state, const DeviceLook& look, uint3
 
 // One look at the engine and its output, and the verdict carried out. Answers the verdict.
 DeviceVerdict WatchSoundDevice(WindowHandle window, uint32_t nowMs);
+// The same look when the system has told of a change of the outputs: the default is read.
+DeviceVerdict HearOutputChange(WindowHandle window, uint32_t nowMs);
 
 // The engine started again for someone back at the machine (RestartSoundEngine), under the
 // watch's rule for the support file: within a spell of trouble a failure writes nothing, and a
@@ -53,6 +60,17 @@ int RestartOnReturn(WindowHandle window, uint32_t nowMs);
 
 #ifdef _WIN32
 #include <windows.h>
-// The callback of the device watch's window timer: one look on the window the engine uses.
-void CALLBACK DeviceWatchTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
+// One look of the device watch on the window the engine uses, every DeviceWatchPeriodMs as the
+// heartbeat steps; nowMs is the system's millisecond count. The first look while the engine
+// runs asks the system for its notices (once in the run).
+void LookAtSoundDevice(HWND window, uint32_t nowMs);
+
+// What the system's notices post to the window, at most one at a time; its handler looks.
+constexpr UINT OutputNoticeMessage = WM_APP + 1;
+LRESULT OnOutputNotice(HWND window);
+// The notices' registration undone, at the window's end; a later look may register again.
+void StopListeningToOutputs();
+// The object the system calls with its notices, from a thread of its own.
+struct IMMNotificationClient;
+IMMNotificationClient* OutputNoticeClient();
 #endif

@@ -72,6 +72,11 @@ int RestartSoundEngine(WindowHandle window) {
     return 0;
 }
 
+bool WaterLoopsPlay() {
+    return SoundMode == SoundModeEngine && AppSettings.WaterSoundEffect == 1 && SoundBusy == 0 &&
+           SoundAway == 0;
+}
+
 void StartWaterLoops() {
     if (SoundMode != SoundModeEngine || AppSettings.WaterSoundEffect != 1) return;
     PlaySoundEffect(SoundWaterA);

@@ -61,12 +61,18 @@ void ModulateWaterSound(int index);
 // PlayWaveResource; host tests link a recorder.
 int PlaySimpleSound(int resourceId);
 
+// Whether the engine plays the water loops now: the volume on through the engine, the switch
+// on, and someone there with nothing full screen. Timer 3 runs only then.
+bool WaterLoopsPlay();
+
 #ifdef _WIN32
 #include <windows.h>
 // Plays one "WAVE" resource through the system's simple player; 0 when it cannot be found.
 BOOL PlayWaveResource(int resourceId);
-// Starts timer 3 (500 ms), or starts it afresh, whose callback follows.
-void StartWaterSoundTimer(HWND window);
-// The callback of window timer 3 (500 ms): modulates the water loops, or ends the timer.
+// The callback of window timer 3 (500 ms): modulates the water loops, or ends the timer once
+// they no longer play.
 void CALLBACK WaterSoundTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
+// Starts timer 3 where the water loops play (restarting replaces it); elsewhere it would only
+// wake the thread.
+void KeepWaterTimer(HWND window);
 #endif

@@ -21,15 +21,15 @@ BOOL PlayWaveResource(int resourceId) {
 
 int PlaySimpleSound(int resourceId) { return PlayWaveResource(resourceId); }
 
-void StartWaterSoundTimer(HWND window) {
-    SetTimer(window, WaterSoundTimer, WaterSoundMs, WaterSoundTimerProc);
-}
-
 void CALLBACK WaterSoundTimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
-    if (AppSettings.WaterSoundEffect) {
+    if (WaterLoopsPlay()) {
         ModulateWaterSound(SoundWaterA);
         ModulateWaterSound(SoundWaterB);
     } else {
         KillTimer(window, id);
     }
+}
+
+void KeepWaterTimer(HWND window) {
+    if (WaterLoopsPlay()) SetTimer(window, WaterSoundTimer, WaterSoundMs, WaterSoundTimerProc);
 }

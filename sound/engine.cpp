@@ -139,15 +139,13 @@ int32_t InitSteps(WindowHandle window, uint32_t sampleRate, uint32_t bitsPerSamp
     Engine.library = static_cast<SampleSlot*>(std::calloc(slotCount ? slotCount : 1, sizeof(SampleSlot)));
     if (Engine.library == nullptr) return ReportEngineFailure("Get SampleLibraryMemory Failed");
 
+    // The resolution the stream's refill timer asks for. Nothing is raised here: a raised
+    // resolution keeps the processor out of its power-saving states (before Windows 10 2004,
+    // every process's timers with it), so only a stream that plays holds it.
     TimerCaps caps = {};
     if (MultimediaFunctions.timeGetDevCaps(&caps, TimerCapsBytes) != 0)
         return ReportEngineFailure("Get TIMECAPS Failed");
     Engine.timerCaps = caps;
-    if (MultimediaFunctions.timeBeginPeriod(caps.periodMin) != 0) {
-        // Nothing was raised, so Shutdown must not lower it.
-        Engine.timerCaps = TimerCaps{0, 0};
-        return ReportEngineFailure("Set TimerResolution Failed");
-    }
     Engine.slotCount = slotCount;
     return 1;
 }
@@ -175,11 +173,10 @@ int ReportEngineFailure(const char* format, ...) {
     char text[FailureTextBytes];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text - 1, format, args);   // room kept for the line end
+    std::vsnprintf(text, sizeof text - 1, format, args);   // 126 characters at most, and the line end
     va_end(args);
     SoundEngine::Shutdown();
-    std::strcat(text, "\n");
-    if (!EngineFailuresMuted) WriteSupportInfo("%s", text);
+    NoteEngineFailure(text);
     return 0;
 }
 
@@ -194,6 +191,10 @@ void UnlockRegions(SoundBufferHandle* buffer, const LockedRegions& r) {
     SoundDevice.unlock(buffer, r.first, r.firstBytes, r.second, r.secondBytes);
 }
 
+void NoteEngineFailure(const char* text) {
+    if (!EngineFailuresMuted) WriteSupportInfo("%s\n", text);
+}
+
 namespace SoundEngine {
 
 int32_t GetVersion() { return InterfaceVersion; }
@@ -204,11 +205,8 @@ int32_t Init(WindowHandle window, uint32_t sampleRate, uint32_t bitsPerSample, u
 }
 
 void Shutdown() {
-    if (Engine.timerCaps.periodMin != 0) {
-        MultimediaFunctions.timeEndPeriod(Engine.timerCaps.periodMin);
-        Engine.timerCaps = TimerCaps{0, 0};
-    }
-    CloseStream();
+    CloseStream();   // lowers the timer resolution a playing stream raised
+    Engine.timerCaps = TimerCaps{0, 0};
     FreeAllSamples();
     std::free(Engine.library);
     Engine.library = nullptr;

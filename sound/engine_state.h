@@ -33,6 +33,7 @@ struct SoundStream {
     int32_t ended;             // a non-looping stream ran out and its tail is written
     uint32_t timerId;
     int32_t refilling;         // the timer's refills may act; cleared before the timer is killed
+    int32_t periodRaised;      // the refills hold the timer resolution raised (timeBeginPeriod)
 };
 
 struct SoundEngineState {
@@ -48,7 +49,7 @@ struct SoundEngineState {
     SampleSlot* library;
     uint32_t slotCount;
     int32_t globalFocus;
-    TimerCaps timerCaps;
+    TimerCaps timerCaps;         // the refill timer's finest resolution; nothing is raised
     DriverList driverList;
     SoundStream stream;
     // The default output's identifier just before the device was opened (known is 0 where it

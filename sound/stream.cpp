@@ -8,11 +8,28 @@
 
 #include "sound/engine.h"
 #include "sound/engine_state.h"
+#include "sound/supinfo.h"
 #include "sound/wave.h"
 
 namespace {
 
 constexpr long double MillisecondFactor = static_cast<long double>(0.001f);
+
+// The refills come every 10 ms, finer than a clock tick at the system's default resolution, so
+// a playing stream raises the resolution, and only while it plays: held any longer, it keeps
+// the processor out of its power-saving states for nothing. The caller holds the stream lock.
+bool RaiseTimerResolution(SoundStream& s) {
+    if (s.periodRaised) return true;
+    if (MultimediaFunctions.timeBeginPeriod(Engine.timerCaps.periodMin) != 0) return false;
+    s.periodRaised = 1;
+    return true;
+}
+
+void LowerTimerResolution(SoundStream& s) {
+    if (!s.periodRaised) return;
+    s.periodRaised = 0;
+    MultimediaFunctions.timeEndPeriod(Engine.timerCaps.periodMin);
+}
 
 // Clears the refill flag and the timer id under the lock and stops the buffer, so that a refill
 // that starts later does nothing and one in progress has finished; then kills the timer outside
@@ -26,6 +43,7 @@ void StopRefillsAndBuffer() {
         timer = s.timerId;
         s.timerId = 0;
         if (s.buffer != nullptr) SoundDevice.stop(s.buffer);
+        LowerTimerResolution(s);
     }
     if (timer != 0) MultimediaFunctions.timeKillEvent(timer);
 }
@@ -97,6 +115,7 @@ void RefillStream() {
         uint32_t timer = s.timerId;
         s.timerId = 0;
         if (timer != 0) MultimediaFunctions.timeKillEvent(timer);
+        LowerTimerResolution(s);
         return;
     }
     int ranOut = FillFromFile(static_cast<uint8_t*>(r.first), r.firstBytes);
@@ -172,6 +191,11 @@ int32_t PlayStream(int32_t loop) {
     if (s.file == nullptr) return 0;
     s.looping = loop;
     if (s.timerId != 0) return 1;
+    // Refused before anything is primed, so that a later try starts from the same place.
+    if (!RaiseTimerResolution(s)) {
+        NoteEngineFailure("Set TimerResolution Failed");
+        return 0;
+    }
     uint32_t cursor = 0;
     SoundDevice.getCurrentPosition(s.buffer, &cursor);
     if (cursor == 0) {
@@ -188,6 +212,7 @@ int32_t PlayStream(int32_t loop) {
     if (timer == 0) {
         // Without refills the buffer would loop its first half forever: do not start.
         s.refilling = 0;
+        LowerTimerResolution(s);
         return 0;
     }
     s.timerId = timer;

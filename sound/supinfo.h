@@ -11,6 +11,10 @@ void WriteSupportInfo(const char* format, ...) __attribute__((format(printf, 1, 
 // Returns 0.
 int ReportEngineFailure(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Writes one line (the text and "\n") as ReportEngineFailure does, but leaves the engine running:
+// for a failure of one operation that the rest of the engine survives.
+void NoteEngineFailure(const char* text);
+
 // While non-zero, ReportEngineFailure still shuts the engine down but writes nothing: set for
 // the quiet retries of a lost device, whose first failure is already in the file.
 extern int32_t EngineFailuresMuted;

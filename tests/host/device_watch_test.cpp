@@ -146,4 +146,33 @@ TEST_F(DeviceWatchTest, ANewDefaultOutputRestartsTheEngineAndTheSameOneDoesNot) 
     EXPECT_EQ(Fake.createCalls, opened + 2);
 }
 
+// Where the system tells of every change of the outputs, the periodic look reads the default
+// only while a spell of trouble is paced; the look its notice brings reads it and follows. A
+// device that goes is still noticed by the periodic look's own call.
+TEST_F(DeviceWatchTest, WhereTheSystemTellsTheDefaultIsReadOnItsWord) {
+    SoundDeviceWatch.listening = 1;
+    const int opened = Fake.createCalls;
+    const int reads = Fake.getDeviceIdCalls;
+    Fake.defaultIdByte = 9;
+    EXPECT_EQ(WatchSoundDevice(Window, 2000), DeviceFine);
+    EXPECT_EQ(Fake.getDeviceIdCalls, reads);
+    EXPECT_EQ(Fake.createCalls, opened);
+
+    EXPECT_EQ(HearOutputChange(Window, 2500), DeviceFollow);
+    EXPECT_EQ(Engine.openedOn.bytes[0], 9);
+    ExpectSoundingAsSet();
+    int before = Fake.getDeviceIdCalls;
+    EXPECT_EQ(WatchSoundDevice(Window, 4500), DeviceFine);   // the spell: read
+    EXPECT_EQ(Fake.getDeviceIdCalls, before + 1);
+    EXPECT_EQ(WatchSoundDevice(Window, 7500), DeviceFine);   // ends it
+    before = Fake.getDeviceIdCalls;
+    EXPECT_EQ(WatchSoundDevice(Window, 9500), DeviceFine);
+    EXPECT_EQ(Fake.getDeviceIdCalls, before);
+
+    Fake.bufferAnswer = DeviceCodes::EndpointInvalidated;
+    Fake.failCreateDevice = true;
+    EXPECT_EQ(WatchSoundDevice(Window, 11500), DeviceLeave);
+    EXPECT_EQ(SupportText(), "Sound Device Lost Error (0x88890004)\n");
+}
+
 }  // namespace

@@ -68,6 +68,7 @@ int32_t GetDeviceId(void* function, const DeviceId* alias, DeviceId* id) {
     if (function != &GetDeviceIdFunction ||
         std::memcmp(alias, &DefaultPlaybackAlias, sizeof *alias) != 0)
         return DeviceCodes::InvalidParam;
+    ++Fake.getDeviceIdCalls;
     if (Fake.getDeviceIdAnswer != 0) return Fake.getDeviceIdAnswer;
     std::memset(id->bytes, Fake.defaultIdByte, sizeof id->bytes);
     return 0;

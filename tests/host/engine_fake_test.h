@@ -58,6 +58,7 @@ struct FakeSoundState {
     bool hasGetDeviceId = true;
     uint8_t defaultIdByte = 7;
     int32_t getDeviceIdAnswer = 0;   // a failure: no output is the default
+    int getDeviceIdCalls = 0;
     // Answers of successive enumerations; 0 once the list runs out.
     std::vector<int32_t> enumerateAnswers;
     // Devices each enumeration reports: a description, and an identifier or none.

@@ -92,3 +92,41 @@ TEST(PlacementPlan, CandidateWhenTheSozuIsInFront) {
         EXPECT_EQ(choice.perchTarget, c.newTarget) << c.name;
     }
 }
+
+// Heartbeat by heartbeat after a call at `lastMs` with window `front` in front: the window
+// manager is called only for a change, or to take the z-order again.
+TEST(PlacementPlan, TheWindowManagerIsCalledOnlyForAChange) {
+    int front, other;
+    const ScreenRect at = {152, 400, 200, 448};
+    struct Case {
+        const char* name;
+        uint32_t lastMs, nowMs;
+        ScreenRect current;
+        bool shown, topmost;
+        void* foreground;
+        bool call;
+    } cases[] = {
+        {"beside a still window", 0, 128, at, true, true, &front, false},
+        {"still, 999 ms on", 0, 999, at, true, true, &front, false},
+        {"still, a second on: the z-order again", 0, 1000, at, true, true, &front, true},
+        {"a second on across the clock's wrap", 0xFFFFFE00u, 0x1E8u, at, true, true, &front, true},
+        {"the target moved a pixel", 0, 128, {151, 400, 199, 448}, true, true, &front, true},
+        {"another size (a new scale)", 0, 128, {152, 400, 224, 472}, true, true, &front, true},
+        {"hidden", 0, 128, at, false, true, &front, true},
+        {"out of the topmost band (the about dialog closed)", 0, 128, at, true, false, &front,
+         true},
+        {"another window came to the front", 0, 128, at, true, true, &other, true},
+    };
+    for (const auto& c : cases) {
+        PerchAssertion last = {true, c.lastMs, &front};
+        const PerchFacts facts = {c.current, at, c.shown, c.topmost, c.foreground};
+        EXPECT_EQ(PerchMoveNeeded(last, facts, c.nowMs), c.call) << c.name;
+    }
+    // The first perch calls; beside a still window a minute of heartbeats then makes one call
+    // every eighth heartbeat (1,024 ms).
+    PerchAssertion last = {};
+    const PerchFacts still = {at, at, true, true, &front};
+    int calls = 0;
+    for (uint32_t now = 0; now < 60000; now += 128) calls += PerchMoveNeeded(last, still, now);
+    EXPECT_EQ(calls, 59);
+}

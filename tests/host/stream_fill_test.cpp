@@ -3,7 +3,9 @@
 // stopping operations.
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "sound/engine.h"
@@ -265,6 +267,64 @@ TEST_F(StreamTest, TimerThatCannotStartDoesNotPlay) {
     EXPECT_EQ(SoundEngine::PlayStream(1), 0);
     EXPECT_FALSE(buffer_->playing);
     EXPECT_EQ(Engine.stream.timerId, 0u);
+}
+
+// The refills' finer timer resolution is held from a stream's play to its stop, whichever way
+// it stops, and never by the engine alone. A refused raise is written down and nothing plays.
+TEST_F(StreamTest, OnlyAPlayingStreamHoldsTheTimerResolution) {
+    using Sizes = std::pair<size_t, size_t>;   // raises, lowerings
+    auto periods = [] { return Sizes{Fake.periodsBegun.size(), Fake.periodsEnded.size()}; };
+    OpenCounting(100000);
+    EXPECT_EQ(periods(), Sizes(0, 0));
+    const struct {
+        const char* name;
+        std::function<void()> stop;
+    } stops[] = {
+        {"pause", [] { SoundEngine::PauseStream(); }},
+        {"stop", [] { SoundEngine::StopStream(); }},
+        {"close", [] { SoundEngine::CloseStream(); }},
+        {"shutdown", [] { SoundEngine::Shutdown(); }},
+        {"global focus", [] { SoundEngine::SetGlobalFocus(1); }},
+        {"ran out", [this] {
+             SoundEngine::PlayStream(0);
+             for (int half = 0; half < 20 && Engine.stream.timerId != 0; ++half) {
+                 CursorIn(half % 2 == 0 ? 1 : 0);
+                 FireStreamTimer();
+             }
+         }},
+    };
+    for (const auto& s : stops) {
+        SCOPED_TRACE(s.name);
+        if (Engine.device == nullptr) {
+            ASSERT_EQ(StartEngine(), 1);
+        }
+        if (Engine.stream.file == nullptr) OpenCounting(100000);
+        const Sizes before = periods();
+        ASSERT_EQ(SoundEngine::PlayStream(1), 1);
+        ASSERT_EQ(SoundEngine::PlayStream(1), 1);   // already playing: no second raise
+        EXPECT_EQ(periods(), Sizes(before.first + 1, before.second));
+        s.stop();
+        EXPECT_EQ(periods(), Sizes(before.first + 1, before.second + 1));
+        EXPECT_EQ(Engine.stream.timerId, 0u);
+    }
+    EXPECT_EQ(Fake.periodsEnded, Fake.periodsBegun);   // each the refill timer's resolution
+
+    if (Engine.stream.file == nullptr) OpenCounting(100000);
+    const Sizes before = periods();
+    Fake.failSetEvent = true;   // no refills: the raise goes again at once
+    EXPECT_EQ(SoundEngine::PlayStream(1), 0);
+    EXPECT_EQ(periods(), Sizes(before.first + 1, before.second + 1));
+    Fake.failSetEvent = false;
+    Fake.failBeginPeriod = true;
+    const int locks = buffer_->locks;
+    const int plays = buffer_->plays;
+    EXPECT_EQ(SoundEngine::PlayStream(1), 0);
+    EXPECT_EQ(buffer_->plays, plays);
+    EXPECT_EQ(buffer_->locks, locks);   // nothing primed: a later play starts at the same place
+    EXPECT_EQ(Engine.stream.timerId, 0u);
+    EXPECT_NE(Engine.device, nullptr);   // the rest of the engine runs on
+    EXPECT_EQ(SupportText(), "Set TimerResolution Failed\n");
+    EXPECT_EQ(periods(), Sizes(before.first + 1, before.second + 1));
 }
 
 TEST_F(StreamTest, CloseShutdownAndGlobalFocusEndTheStream) {

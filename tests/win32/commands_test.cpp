@@ -210,13 +210,18 @@ TEST(CommandsWithoutSound, EngineThatCannotStartGreysTheSoundItems) {
               0u);
 }
 
-TEST_F(Commands, WaterSoundSwitchedOnStartsTimerThreeOnTheWindow) {
-    AppSettings.WaterSoundEffect = 0;
-    AppSettings.VolumeLevel = 0;
-    ApplySettings(window);
-    EXPECT_FALSE(KillTimer(window, WaterSoundTimer));
-    OnCommand(window, IDM_WATER_SOUND, 0);
-    EXPECT_TRUE(KillTimer(window, WaterSoundTimer));   // it was running
+// Switched on, the water's timer 3 runs on the window where the engine loops the water, and
+// not with the volume off, where it would only wake the thread.
+TEST_F(Commands, WaterSoundSwitchedOnStartsTimerThreeWhereTheLoopsPlay) {
+    for (uint8_t volume : {0, 2}) {
+        AppSettings.WaterSoundEffect = 0;
+        AppSettings.VolumeLevel = volume;
+        ApplySettings(window);
+        EXPECT_FALSE(KillTimer(window, WaterSoundTimer));
+        OnCommand(window, IDM_WATER_SOUND, 0);
+        const bool looping = volume != 0 && SoundMode == SoundModeEngine;
+        EXPECT_EQ(KillTimer(window, WaterSoundTimer) != FALSE, looping) << int(volume);
+    }
 }
 
 TEST_F(Commands, FreePlacementBringsAnOffScreenWindowBack) {

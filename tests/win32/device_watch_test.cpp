@@ -5,6 +5,7 @@
 
 #include <mmsystem.h>
 #include <dsound.h>
+#include <mmdeviceapi.h>
 
 #include <cstring>
 
@@ -48,12 +49,13 @@ protected:
         SoundDeviceWatch = {};
     }
     void TearDown() override {
+        StopListeningToOutputs();
         SoundEngine::Shutdown();
         SoundDevice = WineDevice;
         SoundMode = SoundModeOff;
         DestroyWindow(window_);
     }
-    void Look() { DeviceWatchTimerProc(window_, WM_TIMER, DeviceWatchTimer, GetTickCount()); }
+    void Look() { LookAtSoundDevice(window_, GetTickCount()); }
     HWND window_ = nullptr;
     AppSettingsGuard settings_;
 };
@@ -77,6 +79,8 @@ TEST_F(DeviceWatchOnWine, ANewDefaultOutputOpensTheDeviceAfresh) {
     InjectedDefault.Data1 = 1;
     ASSERT_EQ(RestartSoundEngine(window_), 0);
     Look();
+    // As on a system that tells of no outputs (XP and older): the watch reads the default.
+    SoundDeviceWatch.listening = 0;
     // Some sound in the capture first, so that its starting over can be seen.
     const long grown = WaitForCapture(0, 1.0);
     ASSERT_GT(grown, 0);
@@ -87,6 +91,52 @@ TEST_F(DeviceWatchOnWine, ANewDefaultOutputOpensTheDeviceAfresh) {
     EXPECT_EQ(reinterpret_cast<const GUID*>(&Engine.openedOn)->Data1, 2u);
     EXPECT_TRUE(WaitFor([grown] { return CaptureSize() < grown; }, 3000));
     EXPECT_GE(WaitForSound(0, 3000), 2000u);   // the water loops, heard again
+    EXPECT_EQ(GetFileAttributesA("supinfo.txt"), INVALID_FILE_ATTRIBUTES);
+}
+
+// What the system does when a headset is plugged in: from a thread of its own, the device's
+// new state and a new default for each role (and a microphone's, which is ignored).
+DWORD WINAPI SystemNotices(LPVOID) {
+    IMMNotificationClient* client = OutputNoticeClient();
+    client->OnDeviceStateChanged(L"headset", DEVICE_STATE_ACTIVE);
+    client->OnDefaultDeviceChanged(eRender, eConsole, L"headset");
+    client->OnDefaultDeviceChanged(eRender, eMultimedia, L"headset");
+    client->OnDefaultDeviceChanged(eCapture, eConsole, L"headset");
+    return 0;
+}
+
+int PendingNotices(HWND window) {
+    MSG message;
+    int count = 0;
+    while (PeekMessageA(&message, window, OutputNoticeMessage, OutputNoticeMessage, PM_REMOVE))
+        ++count;
+    return count;
+}
+
+// Wine's audio system takes the program's notification object, as Windows from Vista on does;
+// the watch then leaves the default alone until a notice comes. The notices of one change are
+// one message to the window, whose look follows the new default.
+TEST_F(DeviceWatchOnWine, TheSystemsNoticesBringOneLookThatFollows) {
+    SoundDevice.lookup = LookUpWithInjection;
+    InjectedDefault.Data1 = 1;
+    ASSERT_EQ(RestartSoundEngine(window_), 0);
+    Look();
+    ASSERT_EQ(SoundDeviceWatch.listening, 1);
+    InjectedDefault.Data1 = 2;
+    Look();
+    EXPECT_EQ(reinterpret_cast<const GUID*>(&Engine.openedOn)->Data1, 1u);
+
+    if (PendingNotices(window_)) OnOutputNotice(window_);   // any of Wine's own
+    for (int change = 0; change < 2; ++change) {
+        HANDLE system = CreateThread(nullptr, 0, SystemNotices, nullptr, 0, nullptr);
+        ASSERT_NE(system, nullptr);
+        WaitForSingleObject(system, 10000);
+        CloseHandle(system);
+        EXPECT_EQ(PendingNotices(window_), 1) << change;
+        OnOutputNotice(window_);   // as the window procedure does
+    }
+    EXPECT_EQ(reinterpret_cast<const GUID*>(&Engine.openedOn)->Data1, 2u);
+    ASSERT_NE(Engine.device, nullptr);
     EXPECT_EQ(GetFileAttributesA("supinfo.txt"), INVALID_FILE_ATTRIBUTES);
 }
 

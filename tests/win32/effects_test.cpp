@@ -93,17 +93,34 @@ TEST_F(EffectsOnWine, SimplePlayerPlaysTheResource) {
     EXPECT_EQ(PlayWaveResource(999), 0);
 }
 
-TEST_F(EffectsOnWine, WaterTimerEndsItselfOnceTheWaterSoundIsOff) {
-    WaterPanCounter[0] = WaterPanCounter[1] = 0;
-    AppSettings.WaterSoundEffect = 1;
-    ASSERT_NE(SetTimer(window_, 3, 500, WaterSoundTimerProc), 0u);
-    WaterSoundTimerProc(window_, WM_TIMER, 3, 0);
-    EXPECT_EQ(WaterPanCounter[0], 1);
-    EXPECT_EQ(WaterPanCounter[1], 1);
-    AppSettings.WaterSoundEffect = 0;
-    WaterSoundTimerProc(window_, WM_TIMER, 3, 0);
-    EXPECT_EQ(WaterPanCounter[0], 1);
-    EXPECT_FALSE(KillTimer(window_, 3));   // already gone
+// Timer 3 wakes the thread only while the engine loops the water.
+TEST_F(EffectsOnWine, WaterTimerEndsItselfOnceTheLoopsStop) {
+    struct Case {
+        const char* what;
+        void (*stop)();
+    };
+    const Case cases[] = {
+        {"switch off", [] { AppSettings.WaterSoundEffect = 0; }},
+        {"volume off", [] { SoundMode = SoundModeOff; }},
+        {"simple player", [] { SoundMode = SoundModeSimple; }},
+        {"busy", [] { SoundBusy = 1; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WaterPanCounter[0] = WaterPanCounter[1] = 0;
+        AppSettings.WaterSoundEffect = 1;
+        SoundMode = SoundModeEngine;
+        SoundBusy = 0;
+        ASSERT_NE(SetTimer(window_, 3, 500, WaterSoundTimerProc), 0u);
+        WaterSoundTimerProc(window_, WM_TIMER, 3, 0);
+        EXPECT_EQ(WaterPanCounter[0], 1);
+        EXPECT_EQ(WaterPanCounter[1], 1);
+        c.stop();
+        WaterSoundTimerProc(window_, WM_TIMER, 3, 0);
+        EXPECT_EQ(WaterPanCounter[0], 1);
+        EXPECT_FALSE(KillTimer(window_, 3));   // already gone
+    }
+    SoundBusy = 0;
 }
 
 }  // namespace

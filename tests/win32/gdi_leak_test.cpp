@@ -53,6 +53,7 @@ protected:
     void TearDown() override {
         DestroyWindow(window_);
         UnregisterClassA(TestClass, GetModuleHandleA(nullptr));
+        ReleasePaintContexts();
         for (int i = 0; i < FrameCount; ++i) {
             DeleteObject(FrameBitmaps[i]);
             DeleteObject(FrameRegions[i]);

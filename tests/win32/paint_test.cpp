@@ -239,6 +239,7 @@ TEST_F(PaintTest, PaintMainWindowDrawsOnTheWindowAndKeepsNothing) {
     ReleaseDC(w, dc);
 
     DestroyWindow(w);
+    ReleasePaintContexts();   // the pictures are deleted next
     for (HBITMAP& b : FrameBitmaps) b = nullptr;
     StreamMask = StreamSheet = MeterStrip = nullptr;
     FrameIndex = 0;
@@ -273,6 +274,8 @@ TEST(PaintResources, WindowShowsTheFrameOutsideTheStream) {
         StreamLevel = 100;
         InvalidateRect(w, nullptr, FALSE);
         UpdateWindow(w);
+        // The paint keeps the frame in its own context, and a bitmap sits in one at a time.
+        ReleasePaintContexts();
         HGDIOBJ old = SelectObject(frame, FrameBitmaps[f]);
         int wrong = 0;
         for (int y = 0; y < 48; ++y)

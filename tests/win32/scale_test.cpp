@@ -106,7 +106,10 @@ TEST_F(ScaleTest, EnlargedPaintRepeatsTheArtworkPixelForPixel) {
             Canvas art(ArtworkSide), scaled(side);
             HDC memory = CreateCompatibleDC(nullptr);
             DrawPaintPlan(art.dc, memory, plan, ProgramBitmaps());
-            DrawScaledPaintPlan(scaled.dc, memory, plan, ProgramBitmaps());
+            SourceContext shared = {memory, nullptr, nullptr};
+            SourceContext* const sources[PaintSourceCount] = {&shared, &shared, &shared, &shared};
+            DrawScaledPaintPlan(scaled.dc, sources, plan, ProgramBitmaps());
+            ReleaseSourceContext(shared);
             DeleteDC(memory);
             GdiFlush();
             int wrong = 0;

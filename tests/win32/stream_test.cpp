@@ -1,9 +1,13 @@
 // The file stream on Wine: a WAVE file longer than the buffer played through the refill timer
-// into the capture, once and looping, and stopped or closed again and again while it plays.
+// into the capture, once and looping, and stopped or closed again and again while it plays;
+// the timer resolution it raises while it plays, and only then.
 #include "tests/win32/engine_test_support.h"
+
+#include <cstring>
 
 #include "sound/engine.h"
 #include "sound/engine_state.h"
+#include "sound/mmfuncs.h"
 #include "sound/stream.h"
 
 namespace {
@@ -98,6 +102,63 @@ TEST_F(StreamOnWine, StoppingAndClosingWhilePlayingNeverFails) {
     SoundEngine::Shutdown();
     EXPECT_EQ(Engine.stream.file, nullptr);
     EXPECT_EQ(SoundEngine::PlayStream(0), 0);
+}
+
+// The timer resolution on Wine's own winmm, its two calls counted on their way there: the
+// engine's start raises nothing, and a stream raises it once from its play to its stop.
+int Raised = 0;
+int Lowered = 0;
+using PeriodCall = UINT(WINAPI*)(UINT);
+PeriodCall WineRaise = nullptr;
+PeriodCall WineLower = nullptr;
+LibraryLoader WineLoader = {};
+
+UINT WINAPI CountedRaise(UINT period) {
+    ++Raised;
+    return WineRaise(period);
+}
+UINT WINAPI CountedLower(UINT period) {
+    ++Lowered;
+    return WineLower(period);
+}
+void* LookUpCounted(void* module, const char* name) {
+    void* found = WineLoader.lookup(module, name);
+    if (found && std::strcmp(name, "timeBeginPeriod") == 0) {
+        WineRaise = reinterpret_cast<PeriodCall>(found);
+        return reinterpret_cast<void*>(CountedRaise);
+    }
+    if (found && std::strcmp(name, "timeEndPeriod") == 0) {
+        WineLower = reinterpret_cast<PeriodCall>(found);
+        return reinterpret_cast<void*>(CountedLower);
+    }
+    return found;
+}
+
+TEST(StreamTimerResolutionOnWine, RaisedOnlyWhileAStreamPlays) {
+    WineLoader = MultimediaLoader;
+    MultimediaLoader.lookup = LookUpCounted;
+    HWND window = MakeWindow();
+    ASSERT_EQ(SoundEngine::Init(window, 22050, 16, 1, 1), 1);
+    ASSERT_NE(WineRaise, nullptr);   // the engine's table went through the counting look-up
+    EXPECT_EQ(Raised, 0);
+    WriteTone("period.wav", 1100, 440);
+    ASSERT_EQ(SoundEngine::OpenStream("period.wav", 200), 1);
+    EXPECT_EQ(Raised, 0);
+    ASSERT_EQ(SoundEngine::PlayStream(1), 1);
+    EXPECT_EQ(Raised, 1);
+    Sleep(100);
+    ASSERT_EQ(SoundEngine::StopStream(), 1);
+    EXPECT_EQ(Lowered, 1);
+    // Played once more to its end: the last refill lowers it.
+    ASSERT_EQ(SoundEngine::PlayStream(0), 1);
+    EXPECT_TRUE(WaitFor([] { return Engine.stream.timerId == 0; }, 10000));
+    EXPECT_EQ(Raised, 2);
+    EXPECT_EQ(Lowered, 2);
+    SoundEngine::Shutdown();
+    EXPECT_EQ(Raised, 2);
+    EXPECT_EQ(Lowered, 2);
+    MultimediaLoader = WineLoader;
+    DestroyWindow(window);
 }
 
 }  // namespace
