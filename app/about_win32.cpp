@@ -4,11 +4,11 @@
 #include <cstdio>
 #include "app/about.h"
 #include "app/presence.h"
-#include "app/settings.h"
-#include "app/text_win32.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/text_win32.h"
+#include "base/window_win32.h"
 #include "cpu/cpu.h"
-#include "display/scale.h"
+#include "base/scale.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 

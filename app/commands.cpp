@@ -1,8 +1,9 @@
-#include "app/commands_port.h"
+#include "app/commands.h"
 
+#include <cstddef>
 #include <initializer_list>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "res/resource.h"
 #include "sound/effects.h"
 
@@ -10,12 +11,6 @@ int32_t AppliedSettings[AppliedSettingCount] = {-1, -1, -1, -1, -1, -1, -1, -1, 
 
 namespace {
 
-constexpr char RunstsSection[] = "Runsts";
-// snd_vol alone is written under this spelling; the file's section names match without
-// regard to case, so it lands in the same section.
-constexpr char RunStsSection[] = "RunSts";
-
-constexpr int32_t NormalVolumeLevel = 2;
 constexpr int MaxGroupItems = 6;
 
 // A volume chosen while nobody was at the machine, not yet carried out.
@@ -50,8 +45,8 @@ void StartWaterSounds(WindowHandle window, const ApplyPort& port) {
     // Nobody there: the return starts timer 3 and the loops as the switch says then.
     if (SoundAway != 0) return;
     port.startWaterTimer(window);
-    port.playSoundEffect(3);
-    port.playSoundEffect(4);
+    port.playSoundEffect(SoundWaterA);
+    port.playSoundEffect(SoundWaterB);
 }
 
 void VolumeChanged(WindowHandle window, const ApplyPort& port, uint8_t level) {
@@ -95,8 +90,8 @@ void WaterSoundChanged(WindowHandle window, const ApplyPort& port, uint8_t value
     } else if (value == 0) {
         port.checkItem(IDM_WATER_SOUND, false);
         // Timer 3 ends itself on its next tick once it finds the switch off.
-        port.rewindSample(3);
-        port.rewindSample(4);
+        port.rewindSample(SoundWaterA);
+        port.rewindSample(SoundWaterB);
     }
 }
 
@@ -109,40 +104,32 @@ void PlacementChanged(const ApplyPort& port, uint8_t mode) {
 
 }  // namespace
 
-int32_t EngineVolumeFor(const int32_t* volumeTable, uint8_t level) {
-    constexpr uint8_t Loudest = 1, Quietest = 3;
-    return volumeTable[level >= Loudest && level <= Quietest ? level : NormalVolumeLevel];
-}
-
 void ApplySettingsOver(WindowHandle window, const ApplyPort& port) {
-    AppSettingsRecord& s = AppSettings;
-    enum Kind { Group, Switch, Volume, WaterSwitch, Placement };
+    using R = AppSettingsRecord;
+    enum Kind : uint8_t { Group, Switch, Volume, WaterSwitch, Placement };
     struct Setting {
-        uint8_t* value;
+        uint8_t field;            // offset in AppSettingsRecord
         Kind kind;
+        uint16_t item;            // Switch
         const MarkGroup* group;   // Group
-        int item;                 // Switch
-        const char* section;
-        const char* key;
     };
     // The order is the order of AppliedSettings; WaterSoundEffect comes after VolumeLevel,
     // whose failed engine start clears it within this same call.
-    const Setting settings[AppliedSettingCount] = {
-        {&s.WaterSource, Group, &WaterSourceItems, 0, RunstsSection, "win_obj"},
-        {&s.Sensitivity, Group, &SensitivityItems, 0, RunstsSection, "frn_kan"},
-        {&s.VolumeLevel, Volume, nullptr, 0, RunStsSection, "snd_vol"},
-        {&s.PositionMode, Placement, nullptr, 0, RunstsSection, "posmode"},
-        {&s.WaterSoundEffect, WaterSwitch, nullptr, 0, RunstsSection, "etc_water"},
-        {&s.DropsEffect, Switch, nullptr, IDM_DROPS, RunstsSection, "etc_sizuk"},
-        {&s.EchoEffect, Switch, nullptr, IDM_ECHO, RunstsSection, "etc_yoin"},
-        {&s.InstantMeterShown, Switch, nullptr, IDM_METER_INSTANT, RunstsSection, "mem_rel"},
-        {&s.CumulativeMeterShown, Switch, nullptr, IDM_METER_CUMULATIVE, RunstsSection,
-         "mem_sum"},
-        {&s.MeterTint, Group, &TintItems, 0, RunstsSection, "mem_col"},
+    static constexpr Setting settings[AppliedSettingCount] = {
+        {offsetof(R, WaterSource), Group, 0, &WaterSourceItems},
+        {offsetof(R, Sensitivity), Group, 0, &SensitivityItems},
+        {offsetof(R, VolumeLevel), Volume, 0, nullptr},
+        {offsetof(R, PositionMode), Placement, 0, nullptr},
+        {offsetof(R, WaterSoundEffect), WaterSwitch, 0, nullptr},
+        {offsetof(R, DropsEffect), Switch, IDM_DROPS, nullptr},
+        {offsetof(R, EchoEffect), Switch, IDM_ECHO, nullptr},
+        {offsetof(R, InstantMeterShown), Switch, IDM_METER_INSTANT, nullptr},
+        {offsetof(R, CumulativeMeterShown), Switch, IDM_METER_CUMULATIVE, nullptr},
+        {offsetof(R, MeterTint), Group, 0, &TintItems},
     };
     for (int i = 0; i < AppliedSettingCount; ++i) {
         const Setting& setting = settings[i];
-        const uint8_t v = *setting.value;
+        const uint8_t v = SettingByteAt(AppSettings, setting.field);
         if (AppliedSettings[i] == v) continue;
         AppliedSettings[i] = v;
         switch (setting.kind) {
@@ -152,7 +139,8 @@ void ApplySettingsOver(WindowHandle window, const ApplyPort& port) {
         case WaterSwitch: WaterSoundChanged(window, port, v); break;
         case Placement: PlacementChanged(port, v); break;
         }
-        port.writeKey(setting.section, setting.key, v);
+        const SettingKey& key = SettingKeyOf(setting.field);
+        port.writeKey(SettingSections[key.section], key.key, v);
     }
 }
 

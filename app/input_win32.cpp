@@ -1,12 +1,14 @@
 #include "app/input.h"
-#include "app/commands.h"
+#include "app/heartbeat.h"
+#include "app/window_proc_win32.h"
+#include "app/commands_win32.h"
 #include "app/presence.h"
-#include "app/settings.h"
-#include "app/tray.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "display/tray.h"
+#include "base/window_win32.h"
 #include "display/placement.h"
 #include "display/placement_plan.h"
-#include "display/scale.h"
+#include "base/scale.h"
 #include "sim/sim.h"
 
 namespace {
@@ -47,14 +49,8 @@ LRESULT OnSetCursor(HWND window) {
     // position reaches the settings file one coordinate at a time.
     SetCursor(CursorHand);
     Dragging = 0;
-    if (r.left != AppSettings.WindowPos.left) {
-        AppSettings.WindowPos.left = r.left;
-        WriteSettingInt("Winpos", "Xpos", r.left);
-    }
-    if (r.top != AppSettings.WindowPos.top) {
-        AppSettings.WindowPos.top = r.top;
-        WriteSettingInt("Winpos", "Ypos", r.top);
-    }
+    if (r.left != AppSettings.WindowPos.left) SaveWindowLeft(r.left);
+    if (r.top != AppSettings.WindowPos.top) SaveWindowTop(r.top);
     return 0;
 }
 
@@ -82,7 +78,7 @@ LRESULT OnNcButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         InteractionState = InteractionIdle;
     }
     // A press while the timer is pending restarts its 128 ms: a double click tips once.
-    SetTimer(window, ClickTipTimer, HeartbeatMs, ClickTipTimerProc);
+    SetTimer(window, ClickTipTimer, HeartbeatPeriodMs, ClickTipTimerProc);
     return 0;
 }
 

@@ -1,11 +1,11 @@
 // The entry point: one copy at a time, resources, the window, the message loop.
 #include <windows.h>
-#include "app/hooks.h"
-#include "app/settings.h"
-#include "app/system_win32.h"
-#include "app/text_win32.h"
-#include "app/tray.h"
-#include "app/window_win32.h"
+#include "base/hooks.h"
+#include "base/settings.h"
+#include "base/system_win32.h"
+#include "base/text_win32.h"
+#include "display/tray.h"
+#include "base/window_win32.h"
 #include "cpu/cpu.h"
 #include "display/paint.h"
 #include "display/region.h"
@@ -14,6 +14,10 @@
 #include "sim/sim.h"
 #include "sound/effects.h"
 #include "sound/mmfuncs.h"
+#include "display/artwork_win32.h"
+#include "display/placement.h"
+#include "app/startup_win32.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 
@@ -74,48 +78,71 @@ void ConnectPlatform() {
     Platform.applyFrameRegion = ApplyFrameRegion;
 }
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+// What every later step relies on: the library search, the platform hooks, the instance and
+// the system family, which decides how texts reach the system (the next step's notice's too).
+void PrepareProcess(HINSTANCE instance) {
     NarrowLibrarySearch();
     ConnectPlatform();
     Instance = instance;
-    // The family decides how texts reach the system, the already-running notice's among them.
     DetectOsFamily();
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, InstanceMutexName);
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        ShowMessageBox(nullptr, AlreadyRunningText, Caption, MB_OK);
-        return 0;
-    }
-    PerchTarget = GetForegroundWindow();
-    MainMenu = LoadMenuA(Instance, MAKEINTRESOURCEA(IDR_MAINMENU));
-    if (!MainMenu) return MenuMissingExitCode;
-    PopupMenu = GetSubMenu(MainMenu, 0);
-    LoadGraphics();
-    SettingsFileIo(SettingsLoad);
-    SeedRandom(MillisecondClock());
+}
 
+// False, after telling the user, when another copy runs; the mutex is held until the end.
+bool OnlyCopy(HANDLE& mutex) {
+    mutex = CreateMutexA(nullptr, FALSE, InstanceMutexName);
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
+    ShowMessageBox(nullptr, AlreadyRunningText, Caption, MB_OK);
+    return false;
+}
+
+bool LoadMenus() {
+    MainMenu = LoadMenuA(Instance, MAKEINTRESOURCEA(IDR_MAINMENU));
+    if (!MainMenu) return false;
+    PopupMenu = GetSubMenu(MainMenu, 0);
+    return true;
+}
+
+// The window at the saved place, at the scale in force.
+HWND CreateMainWindow() {
     // Explorer broadcasts this message whenever it (re)starts its taskbar; the number is the
     // session's own, so it is asked for before the window that will hear it exists.
     TaskbarCreatedMessage = RegisterWindowMessageA(TaskbarCreatedMessageName);
-    if (!RegisterMainClass()) return 0;
-    MainWindow = CreateWindowExA(WS_EX_TOOLWINDOW, WindowClassName, WindowClassName, WS_POPUP,
-                                 AppSettings.WindowPos.left, AppSettings.WindowPos.top,
-                                 DisplayScale.side, DisplayScale.side, nullptr, nullptr,
-                                 Instance, nullptr);
-    if (!MainWindow) return 0;
-    AdoptWindowDpi(MainWindow);
+    if (!RegisterMainClass()) return nullptr;
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, WindowClassName, WindowClassName, WS_POPUP,
+                                  AppSettings.WindowPos.left, AppSettings.WindowPos.top,
+                                  DisplayScale.side, DisplayScale.side, nullptr, nullptr,
+                                  Instance, nullptr);
+    if (window) AdoptWindowDpi(window);
+    return window;
+}
 
-    CheckCpuMonitor();
-    InitDrops();
-    AddTrayIcon(MainWindow);
-    StartSozu(MainWindow);
-
+int RunMessageLoop() {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    ReleaseMutex(mutex);
     return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    PrepareProcess(instance);
+    HANDLE mutex = nullptr;
+    if (!OnlyCopy(mutex)) return 0;
+    PerchTarget = GetForegroundWindow();
+    if (!LoadMenus()) return MenuMissingExitCode;
+    LoadGraphics();
+    SettingsFileIo(SettingsLoad);
+    SeedRandom(MillisecondClock());
+    MainWindow = CreateMainWindow();
+    if (!MainWindow) return 0;
+    CheckCpuMonitor();
+    InitDrops();
+    AddTrayIcon(MainWindow);
+    StartSozu(MainWindow);
+    const int exitCode = RunMessageLoop();
+    ReleaseMutex(mutex);
+    return exitCode;
 }

@@ -3,8 +3,6 @@
 #include <cstring>
 #include <initializer_list>
 
-int32_t SozuHiddenForBusy = 0;
-
 namespace {
 
 // Direct3D full screen and presentation mode are set by the program that runs so: believed.

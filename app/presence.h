@@ -3,8 +3,9 @@
 // the signals the platform gathers; everything else reads the state and never asks the system.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 #include "display/monitors.h"
+#include "display/placement.h"
 
 enum class Presence : uint8_t { Here = 0, Busy = 1, Away = 2 };
 
@@ -79,10 +80,6 @@ ForegroundLook LookAtForeground(const ForegroundFacts& front, const MonitorArea*
                                 int32_t count, const ScreenRect& primary,
                                 const ForegroundLook& before);
 
-// 1 while the sozu is hidden because the user is busy: every path that shows the window again
-// leaves it hidden, and the end of busy shows it.
-extern int32_t SozuHiddenForBusy;
-
 // A failed registration for the session notices (early at logon, before the terminal services
 // run, it fails with RPC_S_INVALID_BINDING) is tried again on later looks, one a look, this many
 // times: two minutes of looks.
@@ -90,7 +87,7 @@ constexpr int32_t SessionRegistrationRetries = 120;
 
 #ifdef _WIN32
 #include <windows.h>
-#include "app/system_win32.h"
+#include "base/system_win32.h"
 // SWP_SHOWWINDOW, or nothing while the sozu is hidden for busy.
 inline UINT ShowUnlessHidden() { return SozuHiddenForBusy ? 0 : SWP_SHOWWINDOW; }
 

@@ -6,16 +6,17 @@
 #include <cstring>
 
 #include "app/about.h"
-#include "app/commands.h"
-#include "app/settings.h"
-#include "app/tray.h"
-#include "app/window_win32.h"
+#include "app/commands_win32.h"
+#include "base/settings.h"
+#include "display/tray.h"
+#include "base/window_win32.h"
 #include "display/placement.h"
-#include "display/scale.h"
+#include "base/scale.h"
 #include "sound/device_watch.h"
 #include "sound/effects.h"
 #include "sound/engine.h"
 #include "sound/mmfuncs.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 
@@ -176,7 +177,7 @@ void ShowAfterBusy(HWND window, Presence before) {
 
 // Nobody there: no timer of the program's, no sound playing and no open sound device.
 void GoAway(HWND window) {
-    StopPresentTimers(window);
+    StopHeartbeat(window);
     PauseAboutDialog(true);
     SoundAway = 1;
     StopWaveImage();
@@ -187,7 +188,7 @@ void GoAway(HWND window) {
 // is carried out now), the tray icon in case the shell lost it meanwhile, and the screen as it
 // is now (a monitor may have gone; a hidden sozu waits for the end of busy).
 void ComeBack(HWND window) {
-    StartPresentTimers(window);
+    StartHeartbeat(window);
     PauseAboutDialog(false);
     SoundAway = 0;
     if (!ApplyWaitingVolume(window)) RestartOnReturn(window, GetTickCount());
@@ -271,9 +272,9 @@ void ShowAsPresenceAllows(HWND window) {
     case Presence::Here:
         ShowWindow(window, SW_SHOWNORMAL);
         UpdateWindow(window);
-        StartPresentTimers(window);
+        StartHeartbeat(window);
         break;
-    case Presence::Busy: StartPresentTimers(window); break;
+    case Presence::Busy: StartHeartbeat(window); break;
     case Presence::Away:
         // The timers start on the return.
         ShowWindow(window, SW_SHOWNOACTIVATE);
@@ -287,6 +288,8 @@ bool FullScreenOnItsMonitor(HWND window) {
     const MonitorArea* monitors = KnownMonitors(count);
     return FullScreenWindow(ReadWindowFacts(window), monitors, count, PrimaryScreen());
 }
+
+bool (*PerchSkipsFullScreen)(HWND window) = FullScreenOnItsMonitor;
 
 void StopPresence(HWND window) {
     KillTimer(window, PresenceTimer);

@@ -1,14 +1,16 @@
 // The start-up once the window exists, in the order that keeps a busy or absent user
 // undisturbed: presence is decided before anything is shown or heard.
 #include <windows.h>
-#include "app/commands.h"
+#include "app/commands_win32.h"
 #include "app/presence.h"
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "display/monitors.h"
 #include "display/placement.h"
-#include "display/scale.h"
+#include "base/scale.h"
 #include "sim/sim.h"
+#include "app/startup_win32.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 

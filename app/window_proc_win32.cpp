@@ -1,17 +1,20 @@
 // The main window's procedure: each message a line or two that calls its handler.
 #include <initializer_list>
-#include "app/commands.h"
+#include "app/commands_win32.h"
 #include "app/input.h"
 #include "app/presence.h"
-#include "app/settings.h"
-#include "app/tray.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "display/tray.h"
+#include "base/window_win32.h"
 #include "display/monitors.h"
 #include "display/paint.h"
 #include "display/placement.h"
 #include "display/scale_win32.h"
 #include "sound/device_watch.h"
 #include "sound/engine.h"
+#include "display/artwork_win32.h"
+#include "app/heartbeat.h"
+#include "app/window_proc_win32.h"
 #include "sound/mmfuncs.h"
 
 namespace {
@@ -44,7 +47,7 @@ LRESULT OnDestroy(HWND window) {
     if (GetPropA(window, RegionProperty)) RemovePropA(window, RegionProperty);
     RemoveTrayIcon();
     ReleaseScaledGraphics();
-    StopPresentTimers(window);
+    StopHeartbeat(window);
     PostQuitMessage(0);
     return 0;
 }
@@ -84,7 +87,7 @@ LRESULT OnTaskbarCreated() {
 
 }  // namespace
 
-void StartPresentTimers(HWND window) {
+void StartHeartbeat(HWND window) {
     SetTimer(window, HeartbeatTimer, StartHeartbeatPace(Pace, MillisecondClock()), nullptr);
 }
 
@@ -98,7 +101,7 @@ void KeepHeartbeat(HWND window) {
     if (chores.presenceLook) LookOnHeartbeat(window);
 }
 
-void StopPresentTimers(HWND window) {
+void StopHeartbeat(HWND window) {
     KillTimer(window, HeartbeatTimer);
     KillTimer(window, WaterSoundTimer);
     KillTimer(window, ClickTipTimer);

@@ -3,8 +3,8 @@
 // which counts the instructions spent inside RunHeartbeats.
 #include <cstdio>
 #include <cstdlib>
-#include "app/hooks.h"
-#include "app/settings.h"
+#include "base/hooks.h"
+#include "base/settings.h"
 #include "display/paint.h"
 #include "sim/sim.h"
 

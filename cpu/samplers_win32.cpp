@@ -2,8 +2,8 @@
 #include <cstddef>
 #include "cpu/cpu.h"
 #include "sim/sim.h"
-#include "app/state.h"
-#include "app/text_win32.h"
+#include "base/state.h"
+#include "base/text_win32.h"
 
 namespace {
 

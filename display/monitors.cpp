@@ -1,7 +1,7 @@
 #include "display/monitors.h"
 #include <cstdint>
-#include "app/taskbar.h"
-#include "display/scale.h"
+#include "display/taskbar.h"
+#include "base/scale.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // on) and keeps the primary-screen rules where the system has no monitor calls (95, NT 4).
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 #include "display/placement_plan.h"
 
 // One monitor as the system reports it: its rectangle, its work area, which leaves out the

@@ -1,8 +1,8 @@
 // The monitors, read through calls that Windows 95 and NT 4 lack: looked up at run time, so
 // that the program still starts there (with no monitors known, and the primary screen's rules).
 #include "display/monitors.h"
-#include "app/settings.h"
-#include "app/system_win32.h"
+#include "base/settings.h"
+#include "base/system_win32.h"
 #include "display/scale_win32.h"
 
 namespace {
@@ -54,6 +54,6 @@ void KeepFreeSozuOnMonitors(HWND window, int32_t side) {
     if (at.x == r.left && at.y == r.top) return;
     SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     AppSettings.WindowPos = {at.x, at.y, at.x + side, at.y + side};
-    WriteSettingInt("Winpos", "Xpos", at.x);
-    WriteSettingInt("Winpos", "Ypos", at.y);
+    SaveWindowLeft(at.x);
+    SaveWindowTop(at.y);
 }

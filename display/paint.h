@@ -1,6 +1,6 @@
 // Painting the window: frame, stream, meters and drops.
 #pragma once
-#include "app/state.h"
+#include "base/state.h"
 // DropParticle, Drops, the shimmer and meter state, and the portable paint plan.
 #include "display/paint_plan.h"
 

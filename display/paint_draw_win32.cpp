@@ -1,5 +1,6 @@
 // Carrying out a paint plan: each transfer from its bitmap through a memory context.
 #include "display/paint_draw_win32.h"
+#include "display/artwork_win32.h"
 
 static_assert(RopCopy == SRCCOPY && RopAnd == SRCAND && RopPaint == SRCPAINT,
               "the plan's raster operations are the platform's");

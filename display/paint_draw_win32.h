@@ -2,7 +2,8 @@
 #pragma once
 #include <windows.h>
 #include "display/paint_plan.h"
-#include "app/window_win32.h"
+#include "base/window_win32.h"
+#include "display/artwork_win32.h"
 
 struct PaintBitmaps {
     HBITMAP frames[FrameCount];

@@ -3,7 +3,7 @@
 #include "display/paint.h"
 #include "display/paint_plan.h"
 #include "display/paint_state.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "sim/sim.h"
 
 void InitDrops() { SetUpDrops(NextRandom); }

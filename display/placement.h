@@ -1,11 +1,23 @@
 // Perching the sozu at the left edge of the window in front.
 #pragma once
-#include "app/state.h"
+#include "base/state.h"
+
+// 1 while the sozu is hidden because the user is busy: every path that shows the window again
+// leaves it hidden, and the end of busy shows it.
+extern int32_t SozuHiddenForBusy;
 
 #ifdef _WIN32
 #include <windows.h>
+// The window the sozu perches beside, and the screen and taskbar it measures.
+extern HWND PerchTarget;
+extern HWND TaskbarWindow;
+extern uint8_t TaskbarEdge;
+extern int32_t ScreenHeight;
 // Once per heartbeat tick, before the tipping step; nothing in the free placements.
 void PerchBesideForeground(HWND window);
+// Whether a window is full screen on its monitor: the perch never sits beside one. The rule is
+// presence's; the program's presence part defines this pointer with it.
+extern bool (*PerchSkipsFullScreen)(HWND window);
 
 // Reads the screen's height, finds the taskbar and the edge it lies along: at start-up, and
 // again whenever they may have changed (Explorer restarted, a new resolution, a moved taskbar).

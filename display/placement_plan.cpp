@@ -1,6 +1,9 @@
 #include "display/placement_plan.h"
-#include "app/taskbar.h"
-#include "display/scale.h"
+#include "display/taskbar.h"
+#include "base/scale.h"
+#include "display/placement.h"
+
+int32_t SozuHiddenForBusy = 0;
 
 namespace {
 constexpr int32_t ArtworkUpperBandRows = 24;

@@ -1,7 +1,7 @@
 // Where a perched sozu stands, worked out from rectangles alone. Portable.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 
 struct ScreenPoint {
     int32_t x, y;

@@ -2,13 +2,17 @@
 #include "display/placement.h"
 #include "display/monitors.h"
 #include "display/placement_plan.h"
-#include "app/presence.h"
-#include "app/settings.h"
-#include "app/system_win32.h"
-#include "app/taskbar.h"
-#include "app/window_win32.h"
-#include "display/scale.h"
+#include "base/settings.h"
+#include "base/system_win32.h"
+#include "display/taskbar.h"
+#include "base/window_win32.h"
+#include "base/scale.h"
 #include "display/scale_win32.h"
+
+HWND PerchTarget = nullptr;
+HWND TaskbarWindow = nullptr;
+uint8_t TaskbarEdge = 0;
+int32_t ScreenHeight = 0;
 
 namespace {
 
@@ -47,7 +51,7 @@ bool CandidateFullScreen(HWND candidate, const ScreenRect& rect) {
     const bool same = candidate == LastCandidate.window && rect.left == was.left &&
                       rect.top == was.top && rect.right == was.right &&
                       rect.bottom == was.bottom && now - LastCandidate.atMs < PerchReassertMs;
-    if (!same) LastCandidate = {candidate, rect, now, FullScreenOnItsMonitor(candidate)};
+    if (!same) LastCandidate = {candidate, rect, now, PerchSkipsFullScreen(candidate)};
     return LastCandidate.fullScreen;
 }
 

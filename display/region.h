@@ -1,6 +1,6 @@
 // The window's outline for each frame, and swapping it in as the frame changes.
 #pragma once
-#include "app/state.h"
+#include "base/state.h"
 
 extern int32_t AppliedFrame;
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "display/artwork_win32.h"
 
 // One region from a mask (0 inside), scanned over width by height with rowStride bytes a
 // row; none when memory or a region cannot be had, after deleting every partial region.

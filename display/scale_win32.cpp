@@ -1,16 +1,17 @@
 // The display scale on Windows: reading the window's DPI, and remaking the shapes, the paint's
 // buffers, the icons and the cursors for it.
 #include "display/scale_win32.h"
-#include "app/settings.h"
-#include "app/system_win32.h"
-#include "app/tray.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/system_win32.h"
+#include "display/tray.h"
+#include "base/window_win32.h"
 #include "display/frame_masks.h"
 #include "display/monitors.h"
 #include "display/region.h"
 #include "display/region_build_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
+#include "display/artwork_win32.h"
 
 namespace {
 

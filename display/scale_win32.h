@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 #include "display/paint_draw_win32.h"
-#include "display/scale.h"
+#include "base/scale.h"
 
 // The DPI the window is shown at: GetDpiForWindow where it exists (Windows 10 1607 on), else
 // that of the monitor it stands on (MonitorDpi), else the screen's LOGPIXELSX, which is the

@@ -1,8 +1,8 @@
 // The sozu simulation: the random generator, water accumulation and the tipping cycle.
-// Portable; what it needs of the platform goes through Platform (app/hooks.h).
+// Portable; what it needs of the platform goes through Platform (base/hooks.h).
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 
 // Water accumulation
 extern int32_t CpuUsage;       // last sampled percentage

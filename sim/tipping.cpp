@@ -1,8 +1,7 @@
 #include "sim/sim.h"
-#include "app/hooks.h"
-#include "app/settings.h"
+#include "base/hooks.h"
+#include "base/settings.h"
 #include "res/resource.h"
-#include "sound/effects.h"
 
 int32_t TipPhase = 0;
 int32_t FrameIndex = 0;

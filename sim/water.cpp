@@ -1,7 +1,7 @@
 #include <cstdio>
 #include "sim/sim.h"
-#include "app/hooks.h"
-#include "app/settings.h"
+#include "base/hooks.h"
+#include "base/settings.h"
 
 int32_t CpuUsage = 0;
 int32_t FillLevel = 0;

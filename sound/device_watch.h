@@ -9,7 +9,7 @@
 // spell of trouble is paced; its periodic look is then only the engine's own cheap call.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 
 // How often the watch looks, and the least time between two tries of the default output while
 // the engine cannot keep one (with a look every 2 s, a try every third look).

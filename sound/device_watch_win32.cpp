@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <mmdeviceapi.h>
 
-#include "app/system_win32.h"
+#include "base/system_win32.h"
 #include "sound/device_watch.h"
 #include "sound/engine_state.h"
 

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "app/settings.h"
+#include "base/settings.h"
+#include "res/resource.h"
 #include "sim/sim.h"
 #include "sound/device_watch.h"
 #include "sound/engine.h"
@@ -14,7 +15,8 @@
 #include "sound/supinfo.h"
 
 const int32_t VolumeTable[VolumeLevelCount] = {0, 0, -500, -1000};
-const int32_t SoundResourceIds[SoundEffectCount] = {243, 244, 245, 246, 247};
+const int32_t SoundResourceIds[SoundEffectCount] = {IDW_STRIKE, IDW_ECHO, IDW_SPILL, IDW_WATER_A,
+                                                    IDW_WATER_B};
 int32_t WaterVolumeCache[WaterSoundCount] = {0, 0};
 int32_t WaterPanCounter[WaterSoundCount] = {0, 0};
 int32_t SoundAway = 0;
@@ -29,13 +31,7 @@ constexpr uint32_t EngineChannels = 1;
 constexpr int32_t Silence = -10000;
 constexpr int32_t PanSteps = 12;          // a new pan on every twelfth modulation
 constexpr uint32_t PanMagnitudes = 300;   // 0 .. 2.99 dB either way
-constexpr int NormalVolumeLevel = 2;
 constexpr int StartNoticeBytes = 80;
-
-int32_t VolumeOfLevel(uint8_t level) {
-    // Only levels 1 to 3 choose; anything else that gets here sounds at the normal level.
-    return level >= 1 && level <= 3 ? VolumeTable[level] : VolumeTable[NormalVolumeLevel];
-}
 
 }  // namespace
 
@@ -68,7 +64,7 @@ int RestartSoundEngine(WindowHandle window) {
         SoundEngine::Shutdown();
         return 1;
     }
-    const int32_t volume = VolumeOfLevel(AppSettings.VolumeLevel);
+    const int32_t volume = EngineVolumeFor(VolumeTable, AppSettings.VolumeLevel);
     for (int index : {SoundStrike, SoundEcho, SoundSpill})
         SoundEngine::SetVolume(static_cast<uint32_t>(index), volume);
     // Timer 3 goes on while the switch is on; only the loops themselves start again.
@@ -104,7 +100,7 @@ int PlaySoundEffect(int index) {
 void ModulateWaterSound(int index) {
     if (index != SoundWaterA && index != SoundWaterB) return;
     const int water = index - SoundWaterA;
-    const int32_t level = VolumeOfLevel(AppSettings.VolumeLevel);
+    const int32_t level = EngineVolumeFor(VolumeTable, AppSettings.VolumeLevel);
     int32_t target = level;
     if (StreamLevel <= 32)
         target = index == SoundWaterA ? Silence : level;

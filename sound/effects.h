@@ -3,14 +3,20 @@
 #pragma once
 #include <climits>
 #include <cstdint>
-#include "app/state.h"
+#include "base/hooks.h"
+#include "base/state.h"
 
-enum SoundEffect : int { SoundStrike = 0, SoundEcho = 1, SoundSpill = 2, SoundWaterA = 3,
-                         SoundWaterB = 4, SoundEffectCount = 5 };
 
 // Engine volumes by VolumeLevel, hundredths of a decibel.
 constexpr int VolumeLevelCount = 4;
 extern const int32_t VolumeTable[VolumeLevelCount];
+// The engine volume for a VolumeLevel in a four-entry table like VolumeTable. A level outside
+// 1..3 (possible only from a hand-edited file) takes the normal volume rather than reading
+// past the table.
+inline int32_t EngineVolumeFor(const int32_t* volumeTable, uint8_t level) {
+    constexpr uint8_t Loudest = 1, Normal = 2, Quietest = 3;
+    return volumeTable[level >= Loudest && level <= Quietest ? level : Normal];
+}
 
 // The "WAVE" resource of each effect, by index.
 extern const int32_t SoundResourceIds[SoundEffectCount];

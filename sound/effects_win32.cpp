@@ -1,8 +1,8 @@
 // The simple player and the water-sound timer: the Win32 side of the sound effects.
 #include <windows.h>
 
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "sound/effects.h"
 #include "sound/mmfuncs.h"
 

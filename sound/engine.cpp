@@ -27,7 +27,7 @@ constexpr int32_t NoVolume = 1;
 constexpr long double MillisecondFactor = static_cast<long double>(0.001f);
 
 // A call's result, kept when it is the first to say the device is gone.
-int32_t Noted(int32_t result) {
+int32_t KeepIfDeviceGone(int32_t result) {
     if (Engine.goneResult == 0 && MeansDeviceGone(result)) Engine.goneResult = result;
     return result;
 }
@@ -81,23 +81,19 @@ int CreatePrimaryBuffer() {
 // past the samples. Answers 0 when the device gave no region at all.
 int FillNewBuffer(SoundBufferHandle* buffer, const WaveInfo& info) {
     SoundDevice.restore(buffer);
-    void* first = nullptr;
-    void* second = nullptr;
-    uint32_t firstBytes = 0;
-    uint32_t secondBytes = 0;
-    if (SoundDevice.lock(buffer, 0, info.dataSize, &first, &firstBytes, &second, &secondBytes) != 0 ||
-        first == nullptr)
-        return 0;
+    LockedRegions r;
+    if (!LockRegions(buffer, 0, info.dataSize, r)) return 0;
     uint32_t copied = 0;
     if (info.samples != nullptr) {
-        copied = firstBytes < info.dataSize ? firstBytes : info.dataSize;
-        std::memcpy(first, info.samples, copied);
-        if (second != nullptr && copied < info.dataSize) {
-            uint32_t rest = info.dataSize - copied;
-            std::memcpy(second, info.samples + copied, rest < secondBytes ? rest : secondBytes);
+        copied = r.firstBytes < info.dataSize ? r.firstBytes : info.dataSize;
+        std::memcpy(r.first, info.samples, copied);
+        if (r.second != nullptr && copied < info.dataSize) {
+            const uint32_t rest = info.dataSize - copied;
+            std::memcpy(r.second, info.samples + copied,
+                        rest < r.secondBytes ? rest : r.secondBytes);
         }
     }
-    SoundDevice.unlock(buffer, first, firstBytes, second, secondBytes);
+    UnlockRegions(buffer, r);
     return 1;
 }
 
@@ -182,6 +178,17 @@ int ReportEngineFailure(const char* format, ...) {
     SoundEngine::Shutdown();
     NoteEngineFailure(text);
     return 0;
+}
+
+bool LockRegions(SoundBufferHandle* buffer, uint32_t offset, uint32_t bytes, LockedRegions& r) {
+    r = LockedRegions{};
+    return SoundDevice.lock(buffer, offset, bytes, &r.first, &r.firstBytes, &r.second,
+                            &r.secondBytes) == 0 &&
+           r.first != nullptr;
+}
+
+void UnlockRegions(SoundBufferHandle* buffer, const LockedRegions& r) {
+    SoundDevice.unlock(buffer, r.first, r.firstBytes, r.second, r.secondBytes);
 }
 
 void NoteEngineFailure(const char* text) {
@@ -290,22 +297,22 @@ void FreeAllSamples() {
 int32_t PlaySample(uint32_t slot, int32_t loop) {
     SampleSlot* s = SlotWithBuffer(slot);
     if (s == nullptr) return 0;
-    Noted(SoundDevice.play(s->buffer, loop != 0 ? DeviceCodes::PlayLooping : 0u));
+    KeepIfDeviceGone(SoundDevice.play(s->buffer, loop != 0 ? DeviceCodes::PlayLooping : 0u));
     return 1;
 }
 
 int32_t StopSample(uint32_t slot) {
     SampleSlot* s = SlotWithBuffer(slot);
     if (s == nullptr) return 0;
-    Noted(SoundDevice.stop(s->buffer));
+    KeepIfDeviceGone(SoundDevice.stop(s->buffer));
     return 1;
 }
 
 int32_t RewindSample(uint32_t slot) {
     SampleSlot* s = SlotWithBuffer(slot);
     if (s == nullptr) return 0;
-    Noted(SoundDevice.stop(s->buffer));
-    Noted(SoundDevice.setCurrentPosition(s->buffer, 0));
+    KeepIfDeviceGone(SoundDevice.stop(s->buffer));
+    KeepIfDeviceGone(SoundDevice.setCurrentPosition(s->buffer, 0));
     return 1;
 }
 
@@ -319,7 +326,7 @@ int32_t GetPan(uint32_t slot) {
 int32_t SetPan(uint32_t slot, int32_t pan) {
     SampleSlot* s = SlotWithBuffer(slot);
     if (s == nullptr) return 0;
-    Noted(SoundDevice.setPan(s->buffer, pan));
+    KeepIfDeviceGone(SoundDevice.setPan(s->buffer, pan));
     return 1;
 }
 
@@ -347,7 +354,7 @@ int32_t GetVolume(uint32_t slot) {
 int32_t SetVolume(uint32_t slot, int32_t volume) {
     SampleSlot* s = SlotWithBuffer(slot);
     if (s == nullptr) return 0;
-    Noted(SoundDevice.setVolume(s->buffer, volume));
+    KeepIfDeviceGone(SoundDevice.setVolume(s->buffer, volume));
     return 1;
 }
 
@@ -408,7 +415,7 @@ int32_t DeviceGoneResult() {
     // while nothing played is noticed too, where DirectSound says so there.
     uint32_t cursor = 0;
     if (Engine.primaryBuffer != nullptr)
-        Noted(SoundDevice.getCurrentPosition(Engine.primaryBuffer, &cursor));
+        KeepIfDeviceGone(SoundDevice.getCurrentPosition(Engine.primaryBuffer, &cursor));
     return Engine.goneResult;
 }
 

@@ -2,7 +2,7 @@
 // numbered sample slots each with its own secondary buffer, and one file stream.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 
 struct DeviceId;
 

@@ -3,7 +3,7 @@
 // DirectSound (sound/engine_win32.cpp); host tests bind it to a fake device in memory.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 #include "sound/wave.h"
 
 struct SoundDeviceHandle;   // an IDirectSound
@@ -80,6 +80,19 @@ struct SoundDeviceApi {
 
 // Defined by the platform binding: DirectSound in the executable, a fake in host tests.
 extern SoundDeviceApi SoundDevice;
+
+// The one or two regions a lock of a buffer hands out (the second where the span wraps round
+// the buffer's end).
+struct LockedRegions {
+    void* first = nullptr;
+    uint32_t firstBytes = 0;
+    void* second = nullptr;
+    uint32_t secondBytes = 0;
+};
+// Locks bytes from offset through SoundDevice; false, with nothing to unlock, when the device
+// refuses or hands out no first region.
+bool LockRegions(SoundBufferHandle* buffer, uint32_t offset, uint32_t bytes, LockedRegions& r);
+void UnlockRegions(SoundBufferHandle* buffer, const LockedRegions& r);
 
 namespace DeviceCodes {
 constexpr int32_t InvalidParam = static_cast<int32_t>(0x80070057u);   // DSERR_INVALIDPARAM

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/system_win32.h"
+#include "base/system_win32.h"
 #include "sound/engine_device.h"
 #include "sound/mmfuncs.h"
 

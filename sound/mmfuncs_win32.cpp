@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "app/system_win32.h"
+#include "base/system_win32.h"
 #include "sound/mmfuncs.h"
 
 // The portable table's types stand for winmm's own, on 32-bit and 64-bit Windows alike: the

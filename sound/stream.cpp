@@ -95,24 +95,19 @@ void RefillStream() {
         if (s.secondHalfFilled == 0) return;
         offset = 0;
     }
-    void* first = nullptr;
-    void* second = nullptr;
-    uint32_t firstBytes = 0;
-    uint32_t secondBytes = 0;
+    LockedRegions r;
     // No region from the device: nothing is written and the half stays due for the next tick.
-    if (SoundDevice.lock(s.buffer, offset, half, &first, &firstBytes, &second, &secondBytes) != 0 ||
-        first == nullptr)
-        return;
-    if (firstBytes > half) firstBytes = half;
-    if (second == nullptr || firstBytes + static_cast<uint64_t>(secondBytes) > half)
-        secondBytes = second == nullptr ? 0 : half - firstBytes;
+    if (!LockRegions(s.buffer, offset, half, r)) return;
+    if (r.firstBytes > half) r.firstBytes = half;
+    if (r.second == nullptr || r.firstBytes + static_cast<uint64_t>(r.secondBytes) > half)
+        r.secondBytes = r.second == nullptr ? 0 : half - r.firstBytes;
     s.secondHalfFilled = offset == half ? 1 : 0;
 
     if (s.ended) {
         uint8_t silence = SilenceByte(s.info.format.bitsPerSample);
-        std::memset(first, silence, firstBytes);
-        if (secondBytes != 0) std::memset(second, silence, secondBytes);
-        SoundDevice.unlock(s.buffer, first, firstBytes, second, secondBytes);
+        std::memset(r.first, silence, r.firstBytes);
+        if (r.secondBytes != 0) std::memset(r.second, silence, r.secondBytes);
+        UnlockRegions(s.buffer, r);
         // Let the buffer play on to its end once and stop there.
         SoundDevice.play(s.buffer, 0);
         s.ended = 0;
@@ -123,14 +118,14 @@ void RefillStream() {
         LowerTimerResolution(s);
         return;
     }
-    int ranOut = FillFromFile(static_cast<uint8_t*>(first), firstBytes);
-    if (secondBytes != 0) {
+    int ranOut = FillFromFile(static_cast<uint8_t*>(r.first), r.firstBytes);
+    if (r.secondBytes != 0) {
         if (ranOut)
-            std::memset(second, SilenceByte(s.info.format.bitsPerSample), secondBytes);
+            std::memset(r.second, SilenceByte(s.info.format.bitsPerSample), r.secondBytes);
         else
-            ranOut = FillFromFile(static_cast<uint8_t*>(second), secondBytes);
+            ranOut = FillFromFile(static_cast<uint8_t*>(r.second), r.secondBytes);
     }
-    SoundDevice.unlock(s.buffer, first, firstBytes, second, secondBytes);
+    UnlockRegions(s.buffer, r);
     if (ranOut) s.ended = 1;
 }
 

@@ -42,6 +42,19 @@ WaveFormat DecodeFormat(const uint8_t* body) {
 
 bool HasTag(const uint8_t* p, const char* tag) { return std::memcmp(p, tag, TagBytes) == 0; }
 
+constexpr char FormatChunkFault[] = "Format Chunk Reading Error\n";
+
+// The checks an image and a file share, each answering the message of its failure or null.
+const char* RiffHeaderFault(const uint8_t* header) {
+    if (!HasTag(header, "RIFF")) return "RIFF Chunk Reading Error\n";
+    if (!HasTag(header + 8, "WAVE")) return "WAVE Header Reading Error\n";
+    return nullptr;
+}
+
+const char* FormatBodyFault(const uint8_t* body) {
+    return ReadU16(body) != PcmFormatTag ? "Only a PCM Format is Supported\n" : nullptr;
+}
+
 }  // namespace
 
 int ParseWaveImage(const uint8_t* image, uint32_t size, WaveInfo* info) {
@@ -52,11 +65,8 @@ int ParseWaveImage(const uint8_t* image, uint32_t size, WaveInfo* info) {
     if (size < MinimumImageBytes) {
         return ReportLoaderFailure(nullptr, "Bad Wave Resource\n");
     }
-    if (!HasTag(image, "RIFF")) {
-        return ReportLoaderFailure(nullptr, "RIFF Chunk Reading Error\n");
-    }
-    if (!HasTag(image + 8, "WAVE")) {
-        return ReportLoaderFailure(nullptr, "WAVE Header Reading Error\n");
+    if (const char* fault = RiffHeaderFault(image)) {
+        return ReportLoaderFailure(nullptr, "%s", fault);
     }
 
     // "fmt " at offsets 12 to size - 27: far enough from the end that its header and the
@@ -71,11 +81,9 @@ int ParseWaveImage(const uint8_t* image, uint32_t size, WaveInfo* info) {
         }
     }
     if (body == nullptr) {
-        return ReportLoaderFailure(nullptr, "Format Chunk Reading Error\n");
+        return ReportLoaderFailure(nullptr, "%s", FormatChunkFault);
     }
-    if (ReadU16(body) != PcmFormatTag) {
-        return ReportLoaderFailure(nullptr, "Only a PCM Format is Supported\n");
-    }
+    if (const char* fault = FormatBodyFault(body)) return ReportLoaderFailure(nullptr, "%s", fault);
 
     // "data" anywhere from the format body on, as long as its length field is inside.
     const uint32_t bodyAt = uint32_t(body - image);
@@ -95,7 +103,7 @@ int ParseWaveImage(const uint8_t* image, uint32_t size, WaveInfo* info) {
         info->samples = const_cast<uint8_t*>(image) + dataOffset;
         return 1;
     }
-    return ReportLoaderFailure(nullptr, "Format Chunk Reading Error\n");
+    return ReportLoaderFailure(nullptr, "%s", FormatChunkFault);
 }
 
 int FindChunk(std::FILE* file, const char tag[4], uint8_t header[8]) {
@@ -158,16 +166,11 @@ int ParseWaveFile(const char* fileName, WaveInfo* info) {
         // The zeroed remainder fails the tag checks below.
         std::clearerr(file);
     }
-    if (!HasTag(riff, "RIFF")) {
-        return ReportLoaderFailure(file, "RIFF Chunk Reading Error\n");
-    }
-    if (!HasTag(riff + 8, "WAVE")) {
-        return ReportLoaderFailure(file, "WAVE Header Reading Error\n");
-    }
+    if (const char* fault = RiffHeaderFault(riff)) return ReportLoaderFailure(file, "%s", fault);
 
     uint8_t header[ChunkHeaderBytes];
     if (!FindChunk(file, "fmt ", header)) {
-        return ReportLoaderFailure(file, "Format Chunk Reading Error\n");
+        return ReportLoaderFailure(file, "%s", FormatChunkFault);
     }
     // Read the body into the format area, at most its 20 bytes, and pass over the rest so the
     // "data" search starts just after the body as declared.
@@ -185,16 +188,14 @@ int ParseWaveFile(const char* fileName, WaveInfo* info) {
         }
     }
     std::clearerr(file);
-    if (ReadU16(area) != PcmFormatTag) {
-        return ReportLoaderFailure(file, "Only a PCM Format is Supported\n");
-    }
+    if (const char* fault = FormatBodyFault(area)) return ReportLoaderFailure(file, "%s", fault);
 
     if (!FindChunk(file, "data", header)) {
-        return ReportLoaderFailure(file, "Format Chunk Reading Error\n");
+        return ReportLoaderFailure(file, "%s", FormatChunkFault);
     }
     const long dataAt = std::ftell(file);
     if (dataAt < 0 || uint64_t(dataAt) > UINT32_MAX) {
-        return ReportLoaderFailure(file, "Format Chunk Reading Error\n");
+        return ReportLoaderFailure(file, "%s", FormatChunkFault);
     }
     info->format = DecodeFormat(area);
     info->dataSize = ReadU32(header + 4);

@@ -32,14 +32,7 @@ cpu_percent() {   # prints n, or nothing when the line has another form
 }
 
 dir=$(e2e_new_dir)
-e2e_ini_write "$dir/tsutsurin.ini" <<'X2'
-[Winpos]
-Xpos=400
-Ypos=300
-[Runsts]
-posmode=1
-snd_vol=2
-X2
+e2e_settings "$dir" 400 300 Runsts:posmode=1 Runsts:snd_vol=2
 ui_testwin 40 40 300 200 keeper
 e2e_require "window shows" e2e_start "$dir"
 
@@ -128,16 +121,7 @@ done
 
 # ---- the debug switch marks the sound line; always on top comes back on top ---------------
 dir=$(e2e_new_dir)
-e2e_ini_write "$dir/tsutsurin.ini" <<'X2'
-[Winpos]
-Xpos=300
-Ypos=200
-[Runsts]
-posmode=2
-snd_vol=2
-[Debug]
-sw=1
-X2
+e2e_settings "$dir" 300 200 Runsts:posmode=2 Runsts:snd_vol=2 Debug:sw=1
 e2e_require "window shows again" e2e_start "$dir"
 e2e_probe command 40015 >/dev/null
 e2e_require "the dialog opens" about --timeout 15000

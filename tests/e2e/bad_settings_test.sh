@@ -84,17 +84,8 @@ expect_keys "negative" Runsts frn_kan=255 snd_vol=255 mem_col=254
 expect_keys "negative" Kand cpu0=-5 random0=-3 random1=0
 
 dir=$(e2e_new_dir)
-e2e_ini_write "$dir/tsutsurin.ini" <<X
-[Winpos]
-Xpos=-20
-Ypos=100
-[Runsts]
-posmode=1
-frn_kan=0
-[Kand]
-cpu0=2147483647
-random0=2147483647
-X
+e2e_settings "$dir" -20 100 Runsts:posmode=1 Runsts:frn_kan=0 Kand:cpu0=2147483647 \
+    Kand:random0=2147483647
 run_case "huge"
 expect_keys "huge" Winpos Xpos=-20
 expect_keys "huge" Kand cpu0=2147483647 random0=2147483647

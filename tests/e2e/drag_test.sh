@@ -18,7 +18,7 @@ readonly DropX=600 DropY=400
 readonly EndLeft=$((DropX - GripX)) EndTop=$((DropY - GripY))
 
 dir=$(e2e_new_dir)
-e2e_write_still_settings "$dir/tsutsurin.ini" "$Left" "$Top"
+e2e_write_still_settings "$dir" "$Left" "$Top"
 xdotool mousemove 1000 10
 
 e2e_require "watch" e2e_watch_start 60000

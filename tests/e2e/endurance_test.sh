@@ -36,21 +36,8 @@ commands=(40042 40041 40010 40043 40044 40045 40046 40047 40048 40021 40023 4003
           40054 40055 40055 40015 40016 40010)
 
 dir=$(e2e_new_dir)
-e2e_ini_write "$dir/tsutsurin.ini" <<'X'
-[Winpos]
-Xpos=300
-Ypos=300
-[Runsts]
-posmode=1
-win_obj=2
-[Kand]
-random0=1
-random1=1
-random2=1
-random3=1
-random4=1
-random5=1
-X
+e2e_settings "$dir" 300 300 Runsts:posmode=1 Runsts:win_obj=2 Kand:random0=1 Kand:random1=1 \
+    Kand:random2=1 Kand:random3=1 Kand:random4=1 Kand:random5=1
 export WINEDEBUG=-all,warn+debugstr
 e2e_require "window shows" e2e_start "$dir"
 e2e_require "the program's own process" test "$(cat "/proc/$E2E_PID/comm")" = tsutsuri.exe

@@ -60,14 +60,7 @@ done
 dir=$(e2e_new_dir)
 mkdir -p "$dir/help"
 cp "$page_source" "$dir/help/"
-e2e_ini_write "$dir/tsutsurin.ini" <<'X2'
-[Winpos]
-Xpos=400
-Ypos=300
-[Runsts]
-posmode=2
-snd_vol=0
-X2
+e2e_settings "$dir" 400 300 Runsts:posmode=2 Runsts:snd_vol=0
 e2e_require "window shows" e2e_start "$dir"
 
 # Right click on the lower rock; the menu's eighth line of text is "ヘルプ".

@@ -333,11 +333,22 @@ e2e_ini_get() {
 # e2e_ini_write FILE: writes stdin to FILE with CRLF line ends, as Windows writes INI files.
 e2e_ini_write() { sed 's/\r*$/\r/' >"$1"; }
 
-# e2e_ini_free_at DIR X Y: a settings file in DIR that stands the window free at (X, Y).
-e2e_ini_free_at() {
-    printf '[Winpos]\nXpos=%d\nYpos=%d\n[Runsts]\nposmode=1\n' "$2" "$3" |
-        e2e_ini_write "$1/tsutsurin.ini"
+# e2e_settings DIR X Y [SECTION:KEY=VALUE ...]: the settings file in DIR, the window's place
+# (X, Y) first, then each key under its section; a section starts where its first key stands.
+e2e_settings() {
+    local file=$1/tsutsurin.ini section="" pair
+    {
+        printf '[Winpos]\nXpos=%s\nYpos=%s\n' "$2" "$3"
+        shift 3
+        for pair in "$@"; do
+            [ "${pair%%:*}" != "$section" ] && section=${pair%%:*} && printf '[%s]\n' "$section"
+            printf '%s\n' "${pair#*:}"
+        done
+    } | e2e_ini_write "$file"
 }
+
+# e2e_ini_free_at DIR X Y: a settings file in DIR that stands the window free at (X, Y).
+e2e_ini_free_at() { e2e_settings "$1" "$2" "$3" Runsts:posmode=1; }
 
 # ---- checks ----------------------------------------------------------------------------
 

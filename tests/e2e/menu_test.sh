@@ -9,13 +9,7 @@ ui_begin
 
 # Free and always on top at a known place, so that the pointer can find the window.
 dir=$(e2e_new_dir)
-e2e_ini_write "$dir/tsutsurin.ini" <<'X2'
-[Winpos]
-Xpos=400
-Ypos=300
-[Runsts]
-posmode=2
-X2
+e2e_settings "$dir" 400 300 Runsts:posmode=2
 # Another program's window on the desktop, as a user has one; it holds the X focus when the
 # program starts, so the keys below first give the focus back to the program's window.
 ui_testwin 40 40 200 120 keeper

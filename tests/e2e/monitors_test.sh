@@ -127,7 +127,7 @@ mon_comes_back() {
 mon_drag() {
     local dir x y
     dir=$(e2e_new_dir)
-    e2e_write_still_settings "$dir/tsutsurin.ini" "$1" "$2"
+    e2e_write_still_settings "$dir" "$1" "$2"
     e2e_require "$LAYOUT: window shows (drag)" e2e_start "$dir"
     # shellcheck disable=SC2046
     e2e_drag $(mon_xy $(($1 + GripX)) $(($2 + GripY))) $(mon_xy $(($3 + GripX)) $(($4 + GripY)))

@@ -26,15 +26,7 @@ supinfo_lines() { grep -cE "$FailureLine" "$E2E_DIR/supinfo.txt" 2>/dev/null; }
 
 dir=$(e2e_new_dir)
 printf 'left over from an earlier run\r\n' >"$dir/supinfo.txt"
-e2e_ini_write "$dir/tsutsurin.ini" <<INI
-[Winpos]
-Xpos=$Left
-Ypos=$Top
-[Runsts]
-posmode=1
-snd_vol=2
-etc_water=1
-INI
+e2e_settings "$dir" "$Left" "$Top" Runsts:posmode=1 Runsts:snd_vol=2 Runsts:etc_water=1
 e2e_require "watch" e2e_watch_start 60000
 # An empty override is "disabled": no driver means no device for DirectSound to find.
 WINEDLLOVERRIDES="winealsa.drv,winepulse.drv,wineoss.drv,winecoreaudio.drv=" \

@@ -15,7 +15,7 @@ readonly Left=300 Top=200
 # stream is the frame; no sound; a cumulative threshold so high that the tube never fills
 # by itself (its stream stays the thinnest) and the rest lasts.
 dir=$(e2e_new_dir)
-e2e_write_still_settings "$dir/tsutsurin.ini" "$Left" "$Top" mem_rel=0 mem_sum=0 etc_sizuk=0
+e2e_write_still_settings "$dir" "$Left" "$Top" mem_rel=0 mem_sum=0 etc_sizuk=0
 xdotool mousemove 1000 10   # the pointer away from the window
 
 e2e_require "watch" e2e_watch_start 20000

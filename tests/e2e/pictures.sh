@@ -134,15 +134,13 @@ e2e_watch_frames() {
     E2E_FRAMES="${out[*]}"
 }
 
-# e2e_write_still_settings FILE LEFT TOP [RUN_STATE_LINE...]: a settings file for a sozu that
+# e2e_write_still_settings DIR LEFT TOP [RUN_STATE_LINE...]: a settings file for a sozu that
 # stands free at LEFT,TOP, makes no sound and never fills by itself (a cumulative threshold
 # far above any usage), so its pictures stay still; extra "key=value" lines join [Runsts].
 e2e_write_still_settings() {
-    local file=$1 left=$2 top=$3 line
+    local dir=$1 left=$2 top=$3 line extra=()
     shift 3
-    {
-        printf '[Winpos]\nXpos=%s\nYpos=%s\n[Runsts]\nposmode=1\nsnd_vol=0\n' "$left" "$top"
-        for line in "$@"; do printf '%s\n' "$line"; done
-        printf '[Kand]\ncpu2=10000\n'
-    } | e2e_ini_write "$file"
+    for line in "$@"; do extra+=("Runsts:$line"); done
+    e2e_settings "$dir" "$left" "$top" Runsts:posmode=1 Runsts:snd_vol=0 "${extra[@]}" \
+        Kand:cpu2=10000
 }

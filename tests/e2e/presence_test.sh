@@ -25,12 +25,8 @@ readonly StartSeconds=${PRESENCE_START_SECONDS:-5}   # watched behind the film a
 readonly VolOff=40024 VolNormal=40023
 
 dir=$(e2e_new_dir)
-{
-    printf '[Winpos]\nXpos=%d\nYpos=%d\n[Runsts]\nposmode=2\nsnd_vol=1\netc_water=1\n' \
-        "$Left" "$Top"
-    echo "[Kand]"
-    for i in 0 1 2 3 4 5; do echo "cpu$i=100"; done
-} | e2e_ini_write "$dir/tsutsurin.ini"
+e2e_settings "$dir" "$Left" "$Top" Runsts:posmode=2 Runsts:snd_vol=1 Runsts:etc_water=1 \
+    Kand:cpu{0..5}=100
 
 shown_at_place() {
     e2e_window_info && [ "${WIN[visible]}" = 1 ] && [ "${WIN[left]},${WIN[top]}" = "$Left,$Top" ]

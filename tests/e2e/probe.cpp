@@ -703,7 +703,7 @@ BOOL CALLBACK CountWindowTree(HWND window, LPARAM param) {
     return TRUE;
 }
 
-int ResourcesCommand(HWND window) {
+int ResourcesCommand(HWND window, const Options&) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
@@ -760,143 +760,179 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     return true;
 }
 
-int Run(const Options& o) {
-    const std::string& c = o.command;
-    if (c == "msgbox") return MessageBoxCommand(o, false);
-    if (c == "msgbox-ok") return MessageBoxCommand(o, true);
-    if (c == "about") return DialogCommand(o, AboutCaption);
-    if (c == "dialog") return o.args.empty() ? ExitUsage : DialogCommand(o, o.args[0]);
-    if (c == "testwin") return TestWindowCommand(o);
-    if (c == "tooltip") return TooltipCommand(o);
-    if (c == "watch") return WatchCommand(o);
-    if (c == "foreground") {
-        PrintWindowSummary("", GetForegroundWindow());
-        return ExitOk;
+// The taskbar, and its child windows (buttons, notification area).
+int TaskbarCommand(const Options&) {
+    HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+    PrintWindowSummary("", tray);
+    if (!tray) return ExitNotFound;
+    int i = 0;
+    for (HWND child = GetWindow(tray, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        char prefix[24];
+        std::snprintf(prefix, sizeof prefix, "child%d_", i++);
+        PrintWindowSummary(prefix, child);
     }
-    if (c == "tray") {   // the taskbar, and its child windows (buttons, notification area)
-        HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
-        PrintWindowSummary("", tray);
-        if (!tray) return ExitNotFound;
-        int i = 0;
-        for (HWND child = GetWindow(tray, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            if (!IsWindowVisible(child)) continue;
-            char prefix[24];
-            std::snprintf(prefix, sizeof prefix, "child%d_", i++);
-            PrintWindowSummary(prefix, child);
-        }
-        std::printf("children=%d\n", i);
-        return ExitOk;
-    }
-    if (c == "screen") {
-        RECT work = {};
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-        std::printf("width=%d\nheight=%d\n", GetSystemMetrics(SM_CXSCREEN),
-                    GetSystemMetrics(SM_CYSCREEN));
-        PrintRect("work_", work);
-        return ExitOk;
-    }
-    if (c == "monitors") {   // every monitor: its rectangle, its work area, whether primary
-        std::vector<MONITORINFO> found;
-        EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&found));
-        for (size_t i = 0; i < found.size(); ++i) {
-            char prefix[16];
-            std::snprintf(prefix, sizeof prefix, "m%u_", static_cast<unsigned>(i));
-            PrintRect(prefix, found[i].rcMonitor);
-            std::snprintf(prefix, sizeof prefix, "m%u_work_", static_cast<unsigned>(i));
-            PrintRect(prefix, found[i].rcWork);
-            std::printf("m%u_primary=%d\n", static_cast<unsigned>(i),
-                        (found[i].dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
-        }
-        std::printf("count=%u\n", static_cast<unsigned>(found.size()));
-        return ExitOk;
-    }
-    if (c == "windows") {   // every visible top-level window, front to back
-        int i = 0;
-        for (HWND w : FindAll("", "")) {
-            if (!IsWindowVisible(w)) continue;
-            char prefix[16];
-            std::snprintf(prefix, sizeof prefix, "w%d_", i++);
-            PrintWindowSummary(prefix, w);
-        }
-        std::printf("count=%d\n", i);
-        return ExitOk;
-    }
-    if (c == "broadcast") {   // a registered message to every top-level window, as Explorer does
-        if (o.args.size() != 1) return ExitUsage;
-        const UINT message = RegisterWindowMessageA(o.args[0].c_str());
-        std::printf("message=0x%x\n", message);
-        return Post(HWND_BROADCAST, message, 0, 0);
-    }
-    if (c == "load") {   // a library by bare name, searched for as Windows searches for it
-        if (o.args.size() != 1) return ExitUsage;
-        const HMODULE library = LoadLibraryA(o.args[0].c_str());
-        std::printf("loaded=%d\n", library ? 1 : 0);
-        return library ? ExitOk : ExitNotFound;
-    }
-    if (c == "wait-gone") {
-        const DWORD start = GetTickCount();
-        while (!FindAll(o.className, o.title).empty()) {
-            if (GetTickCount() - start >= o.timeoutMs) {
-                std::printf("gone=0\n");
-                return ExitNotFound;
-            }
-            Sleep(PollMs);
-        }
-        std::printf("gone=1\n");
-        return ExitOk;
-    }
+    std::printf("children=%d\n", i);
+    return ExitOk;
+}
 
-    static const char* const windowCommands[] = {"find", "info",     "close",     "command",
-                                                 "key",  "post",     "move",      "activate",
-                                                 "shape-log", "tray-delete", "resources"};
-    bool known = false;
-    for (const char* name : windowCommands) known = known || c == name;
-    if (!known) return Usage();
-    HWND window = FindTarget(o);
-    if (!window) return ExitNotFound;
-    if (c == "find") return ExitOk;
-    if (c == "shape-log") return ShapeLogCommand(window, o);
-    if (c == "resources") return ResourcesCommand(window);
-    if (c == "info") {
-        PrintWindowFacts(window);
-        PrintRegion(window);
-        return ExitOk;
+int ScreenCommand(const Options&) {
+    RECT work = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    std::printf("width=%d\nheight=%d\n", GetSystemMetrics(SM_CXSCREEN),
+                GetSystemMetrics(SM_CYSCREEN));
+    PrintRect("work_", work);
+    return ExitOk;
+}
+
+// Every monitor: its rectangle, its work area, whether primary.
+int MonitorsCommand(const Options&) {
+    std::vector<MONITORINFO> found;
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&found));
+    for (size_t i = 0; i < found.size(); ++i) {
+        char prefix[16];
+        std::snprintf(prefix, sizeof prefix, "m%u_", static_cast<unsigned>(i));
+        PrintRect(prefix, found[i].rcMonitor);
+        std::snprintf(prefix, sizeof prefix, "m%u_work_", static_cast<unsigned>(i));
+        PrintRect(prefix, found[i].rcWork);
+        std::printf("m%u_primary=%d\n", static_cast<unsigned>(i),
+                    (found[i].dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
     }
-    if (c == "close") return Post(window, WM_CLOSE, 0, 0);
-    if (c == "command" && o.args.size() == 1) {
-        return Post(window, WM_COMMAND, static_cast<WPARAM>(Number(o.args[0])), 0);
+    std::printf("count=%u\n", static_cast<unsigned>(found.size()));
+    return ExitOk;
+}
+
+// Every visible top-level window, front to back.
+int WindowsCommand(const Options&) {
+    int i = 0;
+    for (HWND w : FindAll("", "")) {
+        if (!IsWindowVisible(w)) continue;
+        char prefix[16];
+        std::snprintf(prefix, sizeof prefix, "w%d_", i++);
+        PrintWindowSummary(prefix, w);
     }
-    if (c == "key" && o.args.size() == 1) {
-        // Repeat count 1 in the low word of lParam, as a real key press carries.
-        return Post(window, WM_KEYDOWN, static_cast<WPARAM>(Number(o.args[0])), 1);
+    std::printf("count=%d\n", i);
+    return ExitOk;
+}
+
+// A registered message to every top-level window, as Explorer does.
+int BroadcastCommand(const Options& o) {
+    if (o.args.size() != 1) return ExitUsage;
+    const UINT message = RegisterWindowMessageA(o.args[0].c_str());
+    std::printf("message=0x%x\n", message);
+    return Post(HWND_BROADCAST, message, 0, 0);
+}
+
+// A library by bare name, searched for as Windows searches for it.
+int LoadCommand(const Options& o) {
+    if (o.args.size() != 1) return ExitUsage;
+    const HMODULE library = LoadLibraryA(o.args[0].c_str());
+    std::printf("loaded=%d\n", library ? 1 : 0);
+    return library ? ExitOk : ExitNotFound;
+}
+
+int WaitGoneCommand(const Options& o) {
+    const DWORD start = GetTickCount();
+    while (!FindAll(o.className, o.title).empty()) {
+        if (GetTickCount() - start >= o.timeoutMs) {
+            std::printf("gone=0\n");
+            return ExitNotFound;
+        }
+        Sleep(PollMs);
     }
-    if (c == "post" && !o.args.empty()) {
-        const WPARAM w = o.args.size() > 1 ? static_cast<WPARAM>(Number(o.args[1])) : 0;
-        const LPARAM l = o.args.size() > 2 ? static_cast<LPARAM>(Number(o.args[2])) : 0;
-        return Post(window, MessageFromName(o.args[0]), w, l);
-    }
-    if (c == "move" && o.args.size() == 4) {
-        const BOOL ok = SetWindowPos(window, nullptr, static_cast<int>(Number(o.args[0])),
-                                     static_cast<int>(Number(o.args[1])),
-                                     static_cast<int>(Number(o.args[2])),
-                                     static_cast<int>(Number(o.args[3])),
-                                     SWP_NOZORDER | SWP_NOACTIVATE);
-        std::printf("moved=%d\n", ok ? 1 : 0);
-        return ok ? ExitOk : ExitNotFound;
-    }
-    if (c == "tray-delete") {   // the window's icon out of the shell, as an Explorer that ends
-        NOTIFYICONDATAA record = {};
-        record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-        record.hWnd = window;
-        record.uID = o.args.empty() ? ProgramTrayIcon : static_cast<UINT>(Number(o.args[0]));
-        const BOOL ok = Shell_NotifyIconA(NIM_DELETE, &record);
-        std::printf("deleted=%d\n", ok ? 1 : 0);
-        return ok ? ExitOk : ExitNotFound;
-    }
-    if (c == "activate") {
-        const BOOL ok = SetForegroundWindow(window);
-        std::printf("activated=%d\n", ok ? 1 : 0);
-        return ok ? ExitOk : ExitNotFound;
+    std::printf("gone=1\n");
+    return ExitOk;
+}
+
+int InfoCommand(HWND window, const Options&) {
+    PrintWindowFacts(window);
+    PrintRegion(window);
+    return ExitOk;
+}
+
+int MenuCommand(HWND window, const Options& o) {
+    if (o.args.size() != 1) return Usage();
+    return Post(window, WM_COMMAND, static_cast<WPARAM>(Number(o.args[0])), 0);
+}
+
+int KeyCommand(HWND window, const Options& o) {
+    if (o.args.size() != 1) return Usage();
+    // Repeat count 1 in the low word of lParam, as a real key press carries.
+    return Post(window, WM_KEYDOWN, static_cast<WPARAM>(Number(o.args[0])), 1);
+}
+
+int PostCommand(HWND window, const Options& o) {
+    if (o.args.empty()) return Usage();
+    const WPARAM w = o.args.size() > 1 ? static_cast<WPARAM>(Number(o.args[1])) : 0;
+    const LPARAM l = o.args.size() > 2 ? static_cast<LPARAM>(Number(o.args[2])) : 0;
+    return Post(window, MessageFromName(o.args[0]), w, l);
+}
+
+int MoveCommand(HWND window, const Options& o) {
+    if (o.args.size() != 4) return Usage();
+    const BOOL ok = SetWindowPos(window, nullptr, static_cast<int>(Number(o.args[0])),
+                                 static_cast<int>(Number(o.args[1])),
+                                 static_cast<int>(Number(o.args[2])),
+                                 static_cast<int>(Number(o.args[3])),
+                                 SWP_NOZORDER | SWP_NOACTIVATE);
+    std::printf("moved=%d\n", ok ? 1 : 0);
+    return ok ? ExitOk : ExitNotFound;
+}
+
+// The window's icon out of the shell, as an Explorer that ends.
+int TrayDeleteCommand(HWND window, const Options& o) {
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = window;
+    record.uID = o.args.empty() ? ProgramTrayIcon : static_cast<UINT>(Number(o.args[0]));
+    const BOOL ok = Shell_NotifyIconA(NIM_DELETE, &record);
+    std::printf("deleted=%d\n", ok ? 1 : 0);
+    return ok ? ExitOk : ExitNotFound;
+}
+
+int ActivateCommand(HWND window, const Options&) {
+    const BOOL ok = SetForegroundWindow(window);
+    std::printf("activated=%d\n", ok ? 1 : 0);
+    return ok ? ExitOk : ExitNotFound;
+}
+
+// A command either stands alone or acts on the window the options name, found first.
+struct ProbeCommand {
+    const char* name;
+    int (*alone)(const Options&);
+    int (*onWindow)(HWND, const Options&);
+};
+
+const ProbeCommand ProbeCommands[] = {
+    {"msgbox", [](const Options& o) { return MessageBoxCommand(o, false); }, nullptr},
+    {"msgbox-ok", [](const Options& o) { return MessageBoxCommand(o, true); }, nullptr},
+    {"about", [](const Options& o) { return DialogCommand(o, AboutCaption); }, nullptr},
+    {"dialog",
+     [](const Options& o) { return o.args.empty() ? ExitUsage : DialogCommand(o, o.args[0]); },
+     nullptr},
+    {"foreground",
+     [](const Options&) { PrintWindowSummary("", GetForegroundWindow()); return ExitOk; },
+     nullptr},
+    {"testwin", TestWindowCommand, nullptr},  {"tooltip", TooltipCommand, nullptr},
+    {"watch", WatchCommand, nullptr},         {"tray", TaskbarCommand, nullptr},
+    {"screen", ScreenCommand, nullptr},       {"monitors", MonitorsCommand, nullptr},
+    {"windows", WindowsCommand, nullptr},     {"broadcast", BroadcastCommand, nullptr},
+    {"load", LoadCommand, nullptr},           {"wait-gone", WaitGoneCommand, nullptr},
+    {"find", nullptr, [](HWND, const Options&) { return ExitOk; }},
+    {"close", nullptr, [](HWND w, const Options&) { return Post(w, WM_CLOSE, 0, 0); }},
+    {"info", nullptr, InfoCommand},           {"command", nullptr, MenuCommand},
+    {"key", nullptr, KeyCommand},             {"post", nullptr, PostCommand},
+    {"move", nullptr, MoveCommand},           {"activate", nullptr, ActivateCommand},
+    {"shape-log", nullptr, ShapeLogCommand},  {"tray-delete", nullptr, TrayDeleteCommand},
+    {"resources", nullptr, ResourcesCommand},
+};
+
+int Run(const Options& o) {
+    for (const ProbeCommand& command : ProbeCommands) {
+        if (o.command != command.name) continue;
+        if (command.alone) return command.alone(o);
+        HWND window = FindTarget(o);
+        return window ? command.onWindow(window, o) : ExitNotFound;
     }
     return Usage();
 }

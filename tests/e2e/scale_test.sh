@@ -57,7 +57,7 @@ for dpi in 144 192; do
     side=$((48 * dpi / 96))
     set_dpi "$dpi"
     dir=$(e2e_new_dir)
-    e2e_write_still_settings "$dir/tsutsurin.ini" "$Left" "$Top" mem_rel=1 mem_sum=1 etc_sizuk=1
+    e2e_write_still_settings "$dir" "$Left" "$Top" mem_rel=1 mem_sum=1 etc_sizuk=1
     xdotool mousemove 1000 10
     e2e_require "$dpi DPI: window shows" e2e_start "$dir"
     e2e_require "$dpi DPI: window info" e2e_window_info

@@ -8,23 +8,23 @@ e2e_begin
 
 readonly CentreX=$(((1024 - 48) / 2)) CentreY=$(((768 - 48) / 2))
 
-# ini_layout FILE: "section:key=value" for every line, in file order, sections as written.
-ini_layout() {
-    awk '{ sub(/\r$/, "") }
-         /^\[/ { s = $0; gsub(/[\[\]]/, "", s); print "[" s "]"; next }
-         /=/ { print s ":" $0 }' "$1"
-}
+# sections FILE: the section headers in file order.
+sections() { grep -o '^\[[^]]*\]' "$1" | tr '\n' ' ' | sed 's/ $//'; }
 
-# Every key a save writes, with its value in a run that changed nothing (the position apart).
-default_layout() {
-    local i cpu=(15 30 45 60 75 90) random=(8 16 24 32 40 48)
-    printf '%s\n' "[Runsts]" Runsts:win_obj=1 Runsts:frn_kan=2 Runsts:snd_vol=2 \
-        Runsts:posmode=0 Runsts:etc_water=1 Runsts:etc_sizuk=1 Runsts:etc_yoin=0 \
-        Runsts:mem_rel=1 Runsts:mem_sum=1 Runsts:mem_col=2 "[Winpos]" "Winpos:Xpos=$1" \
-        "Winpos:Ypos=$2" "[Kand]"
-    for i in 0 1 2 3 4 5; do echo "Kand:cpu$i=${cpu[$i]}"; done
-    for i in 0 1 2 3 4 5; do echo "Kand:random$i=${random[$i]}"; done
-    printf '%s\n' "[Debug]" Debug:sw=0
+# Every key a save writes but the window's place, at its default.
+readonly Defaults="win_obj=1 frn_kan=2 snd_vol=2 posmode=0 etc_water=1 etc_sizuk=1 etc_yoin=0 \
+mem_rel=1 mem_sum=1 mem_col=2 cpu0=15 cpu1=30 cpu2=45 cpu3=60 cpu4=75 cpu5=90 random0=8 \
+random1=16 random2=24 random3=32 random4=40 random5=48 sw=0"
+
+# expect_whole_save WHAT FILE X Y: a save of a run that changed nothing: the defaults, the
+# window's place at X,Y, the run-state section first (the first apply of the settings created
+# the file), then Winpos, Kand and Debug.
+expect_whole_save() {
+    e2e_expect_eq "$1: keys" "$(tr ' ' '\n' <<<"$Defaults" | sort | tr '\n' ' ')" \
+        "$(tr -d '\r' <"$2" | grep = | grep -v '^[XY]pos=' | sort | tr '\n' ' ')"
+    e2e_expect_eq "$1: place" "$3,$4" \
+        "$(e2e_ini_get "$2" Winpos Xpos),$(e2e_ini_get "$2" Winpos Ypos)"
+    e2e_expect_eq "$1: sections" "[Runsts] [Winpos] [Kand] [Debug]" "$(sections "$2")"
 }
 
 xdotool mousemove 1000 10   # the pointer away from the windows: it writes positions
@@ -41,25 +41,13 @@ e2e_require "window info" e2e_window_info
 read -r x y <<<"${WIN[left]} ${WIN[top]}"
 e2e_require "ends on WM_CLOSE" e2e_stop
 e2e_expect_eq "exit code after WM_CLOSE" 0 "$E2E_EXIT_CODE"
-expected=$(default_layout "$x" "$y" | sort)
-actual=$(ini_layout "$E2E_DIR/tsutsurin.ini" | sort)
-[ "$expected" = "$actual" ] || e2e_fail "the saved file differs from the defaults:
-$(diff <(echo "$expected") <(echo "$actual"))"
-e2e_expect_eq "section order" "[Runsts] [Winpos] [Kand] [Debug]" \
-    "$(grep -o '^\[[^]]*\]' "$E2E_DIR/tsutsurin.ini" | tr '\n' ' ' | sed 's/ $//')"
+expect_whole_save "WM_CLOSE" "$E2E_DIR/tsutsurin.ini" "$x" "$y"
 
 # 2. A saved position with always-on-top placement: topmost at exactly that spot from the
 # first moment. Out-of-range and negative values come back from a WM_CLOSE exit: snd_vol
 # 258 keeps its low byte (2); Xpos -20 stays -20.
 dir=$(e2e_new_dir)
-e2e_ini_write "$dir/tsutsurin.ini" <<'X'
-[Winpos]
-Xpos=-20
-Ypos=150
-[Runsts]
-posmode=2
-snd_vol=258
-X
+e2e_settings "$dir" -20 150 Runsts:posmode=2 Runsts:snd_vol=258
 e2e_require "watch" e2e_watch_start 2000
 e2e_require "window shows (saved position)" e2e_start "$dir"
 e2e_watch_end
@@ -88,19 +76,14 @@ else
     e2e_fail "still running after Escape"
 fi
 ini=$E2E_DIR/tsutsurin.ini
-e2e_expect_eq "sections after Escape" "[Runsts]" "$(grep -o '^\[[^]]*\]' "$ini" | tr '\n' ' ' |
-    sed 's/ $//')"
-e2e_expect_eq "run-state keys after Escape" 10 "$(ini_layout "$ini" | grep -c '^Runsts:')"
-for key in win_obj frn_kan snd_vol posmode etc_water etc_sizuk etc_yoin mem_rel mem_sum mem_col; do
-    e2e_ini_get "$ini" Runsts "$key" >/dev/null || e2e_fail "no $key after Escape"
-done
+e2e_expect_eq "sections after Escape" "[Runsts]" "$(sections "$ini")"
+e2e_expect_eq "run-state keys after Escape" 10 "$(grep -c = "$ini")"
 
 # 4. The end of a session (logoff, shutdown): Windows sends WM_QUERYENDSESSION, then
 # WM_ENDSESSION, and ends the process without destroying the window. On a first run the file
 # then holds everything an exit writes, and the program runs on until the system ends it. A
 # WM_ENDSESSION whose session goes on (wParam 0) writes nothing; the command posted after it
 # (the drops off, then on again) shows when it has been handled.
-sections() { grep -o '^\[[^]]*\]' "$1" | tr '\n' ' ' | sed 's/ $//'; }
 e2e_require "window shows (end of session)" e2e_start
 ini=$E2E_DIR/tsutsurin.ini
 e2e_probe post 0x11 >/dev/null                   # WM_QUERYENDSESSION
@@ -115,11 +98,6 @@ e2e_poll 10 e2e_ini_get "$ini" Debug sw >/dev/null || e2e_fail "no save at the e
 e2e_require "window still there" e2e_window_info
 e2e_expect_eq "still shown" 1 "${WIN[visible]}"
 e2e_running || e2e_fail "the program ended at WM_ENDSESSION"
-expected=$(default_layout "${WIN[left]}" "${WIN[top]}" | sort)
-actual=$(ini_layout "$ini" | sort)
-[ "$expected" = "$actual" ] || e2e_fail "the file at the end of the session differs:
-$(diff <(echo "$expected") <(echo "$actual"))"
-e2e_expect_eq "sections at the end of the session" "[Runsts] [Winpos] [Kand] [Debug]" \
-    "$(sections "$ini")"
+expect_whole_save "end of the session" "$ini" "${WIN[left]}" "${WIN[top]}"
 e2e_require "ends on WM_CLOSE" e2e_stop
 e2e_finish

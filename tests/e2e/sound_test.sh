@@ -17,24 +17,9 @@ readonly EchoGainPercent=108    # the echo adds about 16 per cent to what follow
 readonly CommandEcho=40055 CommandWater=40032
 
 dir=$(e2e_new_dir)
-e2e_ini_write "$dir/tsutsurin.ini" <<INI
-[Winpos]
-Xpos=$Left
-Ypos=$Top
-[Runsts]
-posmode=1
-snd_vol=1
-etc_water=0
-etc_yoin=0
-win_obj=0
-[Kand]
-cpu0=100
-cpu1=100
-cpu2=100
-cpu3=100
-cpu4=100
-cpu5=100
-INI
+e2e_settings "$dir" "$Left" "$Top" Runsts:posmode=1 Runsts:snd_vol=1 Runsts:etc_water=0 \
+    Runsts:etc_yoin=0 Runsts:win_obj=0 Kand:cpu0=100 Kand:cpu1=100 Kand:cpu2=100 Kand:cpu3=100 \
+    Kand:cpu4=100 Kand:cpu5=100
 
 # wait_key KEY VALUE: waits up to 5 s for a run-state key to be written with VALUE.
 wait_key() {

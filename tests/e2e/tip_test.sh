@@ -45,7 +45,7 @@ frames_since() {
 
 # Free placement at a known spot, no sound, and a tube that never fills by itself.
 dir=$(e2e_new_dir)
-e2e_write_still_settings "$dir/tsutsurin.ini" "$Left" "$Top"
+e2e_write_still_settings "$dir" "$Left" "$Top"
 xdotool mousemove 1000 10
 
 # 1. Start-up: the shape is frame 3's before the window is shown, and the start-up tip

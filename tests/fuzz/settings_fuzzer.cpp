@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/commands_port.h"
-#include "app/hooks.h"
-#include "app/settings.h"
+#include "app/commands.h"
+#include "base/hooks.h"
+#include "base/settings.h"
 #include "display/paint.h"
 #include "res/resource.h"
 #include "sim/sim.h"

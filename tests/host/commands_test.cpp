@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/commands_port.h"
-#include "app/settings.h"
+#include "app/commands.h"
+#include "base/settings.h"
 #include "display/monitors.h"
-#include "display/scale.h"
+#include "base/scale.h"
 #include "res/resource.h"
 #include "sound/effects.h"
 

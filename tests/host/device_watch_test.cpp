@@ -3,13 +3,14 @@
 #include <cstring>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "sim/sim.h"
 #include "sound/device_watch.h"
 #include "sound/effects.h"
 #include "sound/engine.h"
 #include "sound/engine_state.h"
 #include "tests/host/engine_fake_test.h"
+#include "tests/settings_guard.h"
 
 namespace {
 
@@ -41,8 +42,7 @@ class DeviceWatchTest : public FakeSoundTest {
 protected:
     void SetUp() override {
         FakeSoundTest::SetUp();
-        for (int i = 0; i < SoundEffectCount; ++i) AddFakeResource(243 + i, 4410);
-        saved_ = AppSettings;
+        for (int i = 0; i < SoundEffectCount; ++i) AddFakeResource(SoundResourceIds[i], 4410);
         AppSettings.VolumeLevel = 3;
         AppSettings.WaterSoundEffect = 1;
         StreamLevel = 80;
@@ -51,7 +51,6 @@ protected:
         ASSERT_EQ(RestartSoundEngine(Window), 0);
     }
     void TearDown() override {
-        AppSettings = saved_;
         SoundMode = SoundModeOff;
         FakeSoundTest::TearDown();
     }
@@ -63,7 +62,7 @@ protected:
         EXPECT_TRUE(AsFake(Engine.library[SoundWaterB].buffer)->playing);
         EXPECT_EQ(Fake.cooperativeWindow, Window);
     }
-    AppSettingsRecord saved_ = {};
+    AppSettingsGuard settings_;
 };
 
 TEST_F(DeviceWatchTest, AGoneDeviceIsLeftTriedAtThePaceAndFollowedBack) {

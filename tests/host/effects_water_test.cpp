@@ -3,12 +3,13 @@
 #include <cstring>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "sim/sim.h"
 #include "sound/effects.h"
 #include "sound/engine.h"
 #include "sound/engine_state.h"
 #include "tests/host/engine_fake_test.h"
+#include "tests/settings_guard.h"
 
 std::vector<int> SimplePlayerCalls;
 int PlaySimpleSound(int resourceId) {
@@ -24,9 +25,8 @@ class EffectsTest : public FakeSoundTest {
 protected:
     void SetUp() override {
         FakeSoundTest::SetUp();
-        for (int i = 0; i < SoundEffectCount; ++i) AddFakeResource(243 + i, SoundBytes[i]);
+        for (int i = 0; i < SoundEffectCount; ++i) AddFakeResource(SoundResourceIds[i], SoundBytes[i]);
         SimplePlayerCalls.clear();
-        savedSettings_ = AppSettings;
         AppSettings.VolumeLevel = 2;
         WaterVolumeCache[0] = WaterVolumeCache[1] = 0;
         WaterPanCounter[0] = WaterPanCounter[1] = 0;
@@ -34,12 +34,11 @@ protected:
         SoundMode = SoundModeEngine;
     }
     void TearDown() override {
-        AppSettings = savedSettings_;
         SoundMode = SoundModeOff;
         FakeSoundTest::TearDown();
     }
     FakeBuffer* Slot(int index) { return AsFake(Engine.library[index].buffer); }
-    AppSettingsRecord savedSettings_;
+    AppSettingsGuard settings_;
 };
 
 TEST_F(EffectsTest, StartLoadsTheFiveSoundsWithGlobalFocus) {
@@ -56,7 +55,7 @@ TEST_F(EffectsTest, StartLoadsTheFiveSoundsWithGlobalFocus) {
 }
 
 TEST_F(EffectsTest, StartFailsAtTheFirstMissingSoundKeepingTheEarlierOnes) {
-    Fake.resources.erase(245);
+    Fake.resources.erase(IDW_SPILL);
     EXPECT_EQ(StartSoundEngine(nullptr), 1);
     EXPECT_NE(Engine.library[1].buffer, nullptr);
     EXPECT_EQ(Engine.library[2].buffer, nullptr);
@@ -88,7 +87,7 @@ TEST_F(EffectsTest, PlaySoundEffectFollowsSoundMode) {
     Slot(2)->plays = 0;
     for (int i = 0; i < SoundEffectCount; ++i) PlaySoundEffect(i);
     PlaySoundEffect(5);
-    EXPECT_EQ(SimplePlayerCalls, (std::vector<int>{243, 244, 245, 246, 247}));
+    EXPECT_EQ(SimplePlayerCalls, (std::vector<int>{IDW_STRIKE, IDW_ECHO, IDW_SPILL, IDW_WATER_A, IDW_WATER_B}));
     EXPECT_EQ(Slot(2)->plays, 0);
 
     SoundMode = SoundModeOff;
@@ -223,7 +222,7 @@ TEST_F(EffectsTest, RestartReopensTheDeviceAtTheSettingsInForce) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.volumeLevel);
         ResetFakeSound();
-        for (int i = 0; i < SoundEffectCount; ++i) AddFakeResource(243 + i, SoundBytes[i]);
+        for (int i = 0; i < SoundEffectCount; ++i) AddFakeResource(SoundResourceIds[i], SoundBytes[i]);
         SoundMode = c.mode;
         AppSettings.VolumeLevel = c.volumeLevel;
         AppSettings.WaterSoundEffect = c.water;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sound/engine_device.h"
+#include "res/resource.h"
 #include "sound/mmfuncs.h"
 
 struct FakeBuffer {

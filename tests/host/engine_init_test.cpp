@@ -112,9 +112,9 @@ TEST_F(EngineInit, SuccessBuildsDevicePrimaryBufferAndSlots) {
 }
 
 TEST_F(EngineInit, SecondInitTearsDownTheFirst) {
-    AddFakeResource(243, 1000);
+    AddFakeResource(IDW_STRIKE, 1000);
     ASSERT_EQ(StartEngine(), 1);
-    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(243)), 1);
+    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(IDW_STRIKE)), 1);
     FakeBuffer* first = LastSecondary();
     ASSERT_EQ(StartEngine(3), 1);
     EXPECT_TRUE(first->released);

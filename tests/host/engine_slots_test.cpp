@@ -34,24 +34,24 @@ TEST_F(EngineSlots, EmptyOrMissingSlotsAnswerTheirFailureValues) {
     EXPECT_EQ(SoundEngine::GetMasterVolume(), 1);
     EXPECT_EQ(SoundEngine::SetMasterVolume(-100), 0);
     EXPECT_EQ(SoundEngine::SetGlobalFocus(1), 0);
-    EXPECT_EQ(SoundEngine::LoadSample(0, IntegerResource(243)), 0);
+    EXPECT_EQ(SoundEngine::LoadSample(0, IntegerResource(IDW_STRIKE)), 0);
     // Engine on: an empty slot, and the slot just past the last.
     ASSERT_EQ(StartEngine(), 1);
-    AddFakeResource(243, 100);
+    AddFakeResource(IDW_STRIKE, 100);
     expectFailureValues(2);
     expectFailureValues(5);
-    EXPECT_EQ(SoundEngine::LoadSample(5, IntegerResource(243)), 0);
+    EXPECT_EQ(SoundEngine::LoadSample(5, IntegerResource(IDW_STRIKE)), 0);
     EXPECT_EQ(SoundEngine::SetMasterVolume(-300), 1);
     EXPECT_EQ(SoundEngine::GetMasterVolume(), -300);
 }
 
 TEST_F(EngineSlots, LoadedResourceIsCopiedWhole) {
     ASSERT_EQ(StartEngine(), 1);
-    AddFakeResource(244, 55596);
-    ASSERT_EQ(SoundEngine::LoadSample(1, IntegerResource(244)), 1);
+    AddFakeResource(IDW_ECHO, 55596);
+    ASSERT_EQ(SoundEngine::LoadSample(1, IntegerResource(IDW_ECHO)), 1);
     FakeBuffer* b = LastSecondary();
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->bytes, Fake.resources[244].samples);
+    EXPECT_EQ(b->bytes, Fake.resources[IDW_ECHO].samples);
     EXPECT_EQ(Engine.library[1].fileName, nullptr);
     EXPECT_EQ(Engine.library[1].info.dataSize, 55596u);
     EXPECT_EQ(Engine.library[1].info.samples, nullptr);   // stale after loading, never kept
@@ -59,11 +59,11 @@ TEST_F(EngineSlots, LoadedResourceIsCopiedWhole) {
 
 TEST_F(EngineSlots, FullSlotKeepsItsSound) {
     ASSERT_EQ(StartEngine(), 1);
-    AddFakeResource(243, 100);
-    AddFakeResource(244, 200);
-    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(243)), 1);
+    AddFakeResource(IDW_STRIKE, 100);
+    AddFakeResource(IDW_ECHO, 200);
+    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(IDW_STRIKE)), 1);
     SoundBufferHandle* held = Engine.library[0].buffer;
-    EXPECT_EQ(SoundEngine::LoadSample(0, IntegerResource(244)), 0);
+    EXPECT_EQ(SoundEngine::LoadSample(0, IntegerResource(IDW_ECHO)), 0);
     EXPECT_EQ(Engine.library[0].buffer, held);
     EXPECT_EQ(AsFake(held)->bytes.size(), 100u);
     EXPECT_EQ(Fake.buffers.size(), 2u);   // no buffer was made for the refused sound
@@ -71,7 +71,7 @@ TEST_F(EngineSlots, FullSlotKeepsItsSound) {
 
 TEST_F(EngineSlots, RefusedLoadsLeaveTheSlotEmptyAndNoBufferBehind) {
     ASSERT_EQ(StartEngine(), 1);
-    AddFakeResource(243, 100);
+    AddFakeResource(IDW_STRIKE, 100);
     AddFakeResource(250, 0);
     struct Case {
         const char* what;
@@ -82,8 +82,8 @@ TEST_F(EngineSlots, RefusedLoadsLeaveTheSlotEmptyAndNoBufferBehind) {
         {"id without a resource", IntegerResource(999), false, false},
         {"missing file", "no-such-file.wav", false, false},
         {"empty data", IntegerResource(250), false, false},
-        {"buffer refused", IntegerResource(243), true, false},
-        {"lock refused", IntegerResource(243), false, true},
+        {"buffer refused", IntegerResource(IDW_STRIKE), true, false},
+        {"lock refused", IntegerResource(IDW_STRIKE), false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -103,19 +103,19 @@ TEST_F(EngineSlots, RefusedLoadsLeaveTheSlotEmptyAndNoBufferBehind) {
 
 TEST_F(EngineSlots, BufferFlagsFollowGlobalFocus) {
     ASSERT_EQ(StartEngine(), 1);
-    AddFakeResource(243, 100);
-    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(243)), 1);
+    AddFakeResource(IDW_STRIKE, 100);
+    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(IDW_STRIKE)), 1);
     EXPECT_EQ(LastSecondary()->flags, 65768u);
     EXPECT_EQ(SoundEngine::SetGlobalFocus(1), 1);
     EXPECT_EQ(Engine.library[0].buffer, nullptr);   // every slot emptied
-    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(243)), 1);
+    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(IDW_STRIKE)), 1);
     EXPECT_EQ(LastSecondary()->flags, 98536u);
 }
 
 TEST_F(EngineSlots, PlayStopRewindAndControlsReachTheSlotBuffer) {
     ASSERT_EQ(StartEngine(), 1);
-    AddFakeResource(243, 1000);
-    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(243)), 1);
+    AddFakeResource(IDW_STRIKE, 1000);
+    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(IDW_STRIKE)), 1);
     FakeBuffer* b = LastSecondary();
     EXPECT_EQ(SoundEngine::PlaySample(0, 7), 1);
     EXPECT_TRUE(b->playing);
@@ -139,8 +139,8 @@ TEST_F(EngineSlots, PlayStopRewindAndControlsReachTheSlotBuffer) {
 
 TEST_F(EngineSlots, MillisecondConversionsUseTheSinglePrecisionFactor) {
     ASSERT_EQ(StartEngine(), 1);
-    AddFakeResource(243, StrikeBytes);
-    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(243)), 1);
+    AddFakeResource(IDW_STRIKE, StrikeBytes);
+    ASSERT_EQ(SoundEngine::LoadSample(0, IntegerResource(IDW_STRIKE)), 1);
     FakeBuffer* b = LastSecondary();
     EXPECT_EQ(SoundEngine::GetLengthMs(0), 4943);
     EXPECT_EQ(SoundEngine::SetPositionMs(0, 10), 1);

@@ -2,7 +2,7 @@
 // monitor, over the layouts the end-to-end test sets up and over none at all.
 #include <gtest/gtest.h>
 #include "display/monitors.h"
-#include "display/scale.h"
+#include "base/scale.h"
 
 namespace {
 

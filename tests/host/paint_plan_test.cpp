@@ -3,8 +3,9 @@
 #include <vector>
 #include "display/paint.h"
 #include "display/paint_state.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "sim/sim.h"
+#include "tests/settings_guard.h"
 
 namespace {
 
@@ -316,7 +317,7 @@ TEST(PaintState, InitDropsDrawsFromTheProgramsGenerator) {
 }
 
 TEST(PaintState, PaintReadsTheSimulationAndTheSettings) {
-    const AppSettingsRecord savedSettings = AppSettings;
+    const AppSettingsGuard settings;
     FrameIndex = 5;
     StreamLevel = 90;
     CpuUsage = 0;
@@ -328,7 +329,6 @@ TEST(PaintState, PaintReadsTheSimulationAndTheSettings) {
     AppSettings.MeterTint = 1;
     AppSettings.DropsEffect = 0;
     const PaintPlan plan = PlanCurrentPaint();
-    AppSettings = savedSettings;
     FrameIndex = 0;
     StreamLevel = 0;
     FillLevel = 0;

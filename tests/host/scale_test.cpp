@@ -5,7 +5,7 @@
 #include <vector>
 #include "display/monitors.h"
 #include "display/placement_plan.h"
-#include "display/scale.h"
+#include "base/scale.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 #include "sim/sim.h"
-#include "app/hooks.h"
-#include "app/settings.h"
-#include "app/state.h"
+#include "base/hooks.h"
+#include "base/settings.h"
+#include "base/state.h"
 #include "res/resource.h"
 
 struct PlatformRecorder {

@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include "app/taskbar.h"
+#include "display/taskbar.h"
 
 TEST(Taskbar, ClassifiesByShapeAndTop) {
     struct Case { ScreenRect bar; uint8_t edge; } cases[] = {

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "app/about.h"
-#include "app/commands.h"
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "app/commands_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 

@@ -12,10 +12,10 @@
 #include <sstream>
 #include <string>
 
+#include "app/commands_win32.h"
 #include "app/commands.h"
-#include "app/commands_port.h"
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "tests/win32/engine_test_support.h"
@@ -56,17 +56,6 @@ bool Checked(int id) { return GetMenuState(MainMenu, id, MF_BYCOMMAND) & MF_CHEC
 bool Greyed(int id) { return GetMenuState(MainMenu, id, MF_BYCOMMAND) & MF_GRAYED; }
 
 HWND MakeWindow() { return MakeTestWindow(100, 100, 48, 48); }
-
-// Dispatches what arrives until done() holds or ms pass.
-template <typename Done>
-void PumpUntil(Done done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (!done() && GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(10);
-    }
-}
 
 // The sound items as the engine's last start left them: the session's sound device lets the
 // engine start in this process; the child below, which has no device, sees the other case.

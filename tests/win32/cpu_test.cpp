@@ -7,11 +7,11 @@
 #include <map>
 #include <string>
 #include <vector>
-#include "app/hooks.h"
+#include "base/hooks.h"
 #include "cpu/cpu.h"
 #include "cpu/samplers_win32.h"
 #include "sim/sim.h"
-#include "app/state.h"
+#include "base/state.h"
 
 namespace {
 

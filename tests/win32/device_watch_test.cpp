@@ -9,14 +9,15 @@
 
 #include <cstring>
 
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "sim/sim.h"
 #include "sound/device_watch.h"
 #include "sound/effects.h"
 #include "sound/engine.h"
 #include "sound/engine_device.h"
 #include "sound/engine_state.h"
+#include "tests/settings_guard.h"
 
 namespace {
 
@@ -40,7 +41,6 @@ protected:
     void SetUp() override {
         window_ = MakeWindow();
         ASSERT_NE(window_, nullptr);
-        saved_ = AppSettings;
         WineDevice = SoundDevice;
         AppSettings.VolumeLevel = 1;
         AppSettings.WaterSoundEffect = 1;
@@ -53,12 +53,11 @@ protected:
         SoundEngine::Shutdown();
         SoundDevice = WineDevice;
         SoundMode = SoundModeOff;
-        AppSettings = saved_;
         DestroyWindow(window_);
     }
     void Look() { LookAtSoundDevice(window_, GetTickCount()); }
     HWND window_ = nullptr;
-    AppSettingsRecord saved_ = {};
+    AppSettingsGuard settings_;
 };
 
 // Wine's own GetDeviceID knows the alias the engine asks about: it answers the output's own

@@ -2,12 +2,13 @@
 // loops heard in the capture, the simple player, and the water-sound timer.
 #include "tests/win32/engine_test_support.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "sound/effects.h"
 #include "sound/engine.h"
 #include "sound/engine_state.h"
+#include "tests/settings_guard.h"
 
 namespace {
 
@@ -18,14 +19,12 @@ protected:
     void SetUp() override {
         window_ = MakeWindow();
         ASSERT_NE(window_, nullptr);
-        saved_ = AppSettings;
         AppSettings.VolumeLevel = 1;
         StreamLevel = 100;
     }
     void TearDown() override {
         SoundEngine::Shutdown();
         SoundMode = SoundModeOff;
-        AppSettings = saved_;
         DestroyWindow(window_);
     }
     // The engine with the program's five sounds, which every build carries.
@@ -34,7 +33,7 @@ protected:
         SoundMode = SoundModeEngine;
     }
     HWND window_ = nullptr;
-    AppSettingsRecord saved_ = {};
+    AppSettingsGuard settings_;
 };
 
 TEST_F(EffectsOnWine, StartLoadsEveryProgramSound) {

@@ -6,8 +6,8 @@
 #include <windows.h>
 #include <functional>
 #include <vector>
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "display/paint.h"
 #include "display/region.h"
 #include "display/region_build_win32.h"
@@ -15,6 +15,7 @@
 #include "sim/sim.h"
 #include "tests/win32/gdi_objects.h"
 #include "tests/win32/test_window.h"
+#include "display/artwork_win32.h"
 
 namespace {
 

@@ -7,13 +7,15 @@
 #include <cstring>
 #include <string>
 #include "tests/win32/test_window.h"
-#include "app/hooks.h"
-#include "app/settings.h"
-#include "app/taskbar.h"
-#include "app/tray.h"
-#include "app/window_win32.h"
+#include "base/hooks.h"
+#include "base/settings.h"
+#include "display/taskbar.h"
+#include "display/tray.h"
+#include "base/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
+#include "display/placement.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 
@@ -24,18 +26,6 @@ int TipSteps = 0;   // every tipping step ends by applying its frame's region
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return MainWindowProc(window, message, wParam, lParam);
-}
-
-// Dispatches what arrives until done() holds or ms pass; answers done().
-template <typename Done>
-bool PumpUntil(Done done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (!done() && GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
-    }
-    return done();
 }
 
 // The program's icon to the shell, with nothing to change.

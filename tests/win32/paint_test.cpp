@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <functional>
-#include "app/window_win32.h"
+#include "base/window_win32.h"
 #include "display/paint.h"
 #include "display/paint_draw_win32.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "sim/sim.h"
 #include "res/resource.h"
 #include "tests/win32/gdi_objects.h"
+#include "display/artwork_win32.h"
 
 namespace {
 

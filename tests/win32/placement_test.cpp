@@ -2,20 +2,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "tests/win32/test_window.h"
-#include "app/settings.h"
-#include "app/taskbar.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "display/taskbar.h"
+#include "base/window_win32.h"
 #include "display/placement.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 
 HWND MakeWindow(const char* title, int left, int top, int right, int bottom, DWORD exStyle = 0) {
     return MakeTestWindow(left, top, right - left, bottom - top, exStyle, title);
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
 RECT RectOf(HWND w) {

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "app/about.h"
-#include "app/commands_port.h"
+#include "app/commands.h"
 #include "app/presence.h"
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "sound/device_watch.h"
@@ -24,6 +24,8 @@
 #include "sound/engine_device.h"
 #include "sound/engine_state.h"
 #include "sound/supinfo.h"
+#include "app/startup_win32.h"
+#include "app/window_proc_win32.h"
 
 namespace {
 
@@ -68,18 +70,6 @@ LRESULT CALLBACK SozuProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_POWERBROADCAST: return MainWindowProc(window, message, wParam, lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
-}
-
-// Dispatches what arrives until done() holds or ms pass; answers done().
-template <typename Done>
-bool PumpUntil(Done done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (!done() && GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(10);
-    }
-    return done();
 }
 
 int HeartbeatsWithin(DWORD ms) {
@@ -140,7 +130,7 @@ protected:
     void TearDown() override {
         if (film) CloseFilm();
         StopPresence(sozu);
-        StopPresentTimers(sozu);
+        StopHeartbeat(sozu);
         SoundEngine::Shutdown();
         SoundAway = SoundBusy = SozuHiddenForBusy = 0;
         SoundMode = SoundModeOff;

@@ -3,12 +3,13 @@
 #include <windows.h>
 #include "tests/win32/test_window.h"
 #include <vector>
-#include "app/window_win32.h"
+#include "base/window_win32.h"
 #include "display/region.h"
 #include "display/region_build_win32.h"
 #include "display/frame_masks.h"
 #include "res/resource.h"
 #include "sim/sim.h"
+#include "display/artwork_win32.h"
 
 namespace {
 

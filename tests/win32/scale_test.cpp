@@ -4,8 +4,8 @@
 // and the tray's pictures keep the system's size.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include "app/settings.h"
-#include "app/window_win32.h"
+#include "base/settings.h"
+#include "base/window_win32.h"
 #include "display/frame_masks.h"
 #include "display/paint.h"
 #include "display/paint_draw_win32.h"
@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "sim/sim.h"
 #include "tests/win32/test_window.h"
+#include "display/artwork_win32.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST_F(SettingsFileOnDisk, PathIsTheCurrentDirectory) {
 }
 
 TEST_F(SettingsFileOnDisk, NoFileGivesDefaultsCentredOnTheScreen) {
-    EXPECT_FALSE(SettingsFileIo(SettingsLoad));
+    EXPECT_TRUE(SettingsFileIo(SettingsLoad));
     EXPECT_EQ(AppSettings.WindowPos.left, (GetSystemMetrics(SM_CXSCREEN) - 48) / 2);
     EXPECT_EQ(AppSettings.WindowPos.top, (GetSystemMetrics(SM_CYSCREEN) - 48) / 2);
     EXPECT_EQ(AppSettings.VolumeLevel, 2);
@@ -109,7 +109,7 @@ TEST_F(SettingsFileOnDisk, FileMadeByTheFirstRunStateWriteKeepsThatSectionFirst)
     WriteSettingInt("Runsts", "win_obj", 1);   // the first write of a fresh start-up
     AppSettings.WindowPos.left = -20;
     AppSettings.VolumeLevel = 3;
-    EXPECT_FALSE(SettingsFileIo(SettingsSave));
+    EXPECT_TRUE(SettingsFileIo(SettingsSave));
     std::vector<std::string> headers;
     for (const auto& line : Lines()) {
         if (line[0] == '[') headers.push_back(line);
@@ -121,6 +121,42 @@ TEST_F(SettingsFileOnDisk, FileMadeByTheFirstRunStateWriteKeepsThatSectionFirst)
     EXPECT_EQ(AppSettings.WindowPos.left, -20);
     EXPECT_EQ(AppSettings.VolumeLevel, 3);
     EXPECT_EQ(AppSettings.CpuThresholds[5], 90);
+}
+
+// A save into no file, byte for byte: the defaults, a record with every field changed, and that
+// record again into a file the volume's own write made. Files kept by earlier versions hold
+// exactly these lines, sections and spellings.
+TEST_F(SettingsFileOnDisk, SaveWritesTheFileByteForByte) {
+    SettingsFileIo(SettingsLoad);
+    AppSettings.WindowPos = {-20, 7, 28, 55};
+    SettingsFileIo(SettingsSave);
+    EXPECT_EQ(FileText(),
+        "[Winpos]\r\nXpos=-20\r\nYpos=7\r\n[Runsts]\r\nwin_obj=1\r\nfrn_kan=2\r\nposmode=0\r\n"
+        "snd_vol=2\r\netc_water=1\r\netc_sizuk=1\r\netc_yoin=0\r\nmem_rel=1\r\nmem_sum=1\r\n"
+        "mem_col=2\r\n[Kand]\r\ncpu0=15\r\ncpu1=30\r\ncpu2=45\r\ncpu3=60\r\ncpu4=75\r\n"
+        "cpu5=90\r\nrandom0=8\r\nrandom1=16\r\nrandom2=24\r\nrandom3=32\r\nrandom4=40\r\n"
+        "random5=48\r\n[Debug]\r\nsw=0\r\n");
+    DeleteFileA(SettingsPath);
+    AppSettingsRecord& s = AppSettings;
+    s = {{300, -4, 0, 0}, 2, 5, 7, 3, {1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}, 0, 0, 1, 0, 0,
+         1, 9, 0};
+    SettingsFileIo(SettingsSave);
+    const std::string changed =
+        "[Winpos]\r\nXpos=300\r\nYpos=-4\r\n[Runsts]\r\nwin_obj=2\r\nfrn_kan=5\r\nposmode=7\r\n"
+        "snd_vol=3\r\netc_water=0\r\netc_sizuk=0\r\netc_yoin=1\r\nmem_rel=0\r\nmem_sum=0\r\n"
+        "mem_col=1\r\n[Kand]\r\ncpu0=1\r\ncpu1=2\r\ncpu2=3\r\ncpu3=4\r\ncpu4=5\r\ncpu5=6\r\n"
+        "random0=7\r\nrandom1=8\r\nrandom2=9\r\nrandom3=10\r\nrandom4=11\r\nrandom5=12\r\n"
+        "[Debug]\r\nsw=9\r\n";
+    EXPECT_EQ(FileText(), changed);
+    DeleteFileA(SettingsPath);
+    WriteSettingInt("RunSts", "snd_vol", 3);
+    SettingsFileIo(SettingsSave);
+    EXPECT_EQ(FileText(),
+        "[RunSts]\r\nsnd_vol=3\r\nwin_obj=2\r\nfrn_kan=5\r\nposmode=7\r\netc_water=0\r\n"
+        "etc_sizuk=0\r\netc_yoin=1\r\nmem_rel=0\r\nmem_sum=0\r\nmem_col=1\r\n[Winpos]\r\n"
+        "Xpos=300\r\nYpos=-4\r\n[Kand]\r\ncpu0=1\r\ncpu1=2\r\ncpu2=3\r\ncpu3=4\r\ncpu4=5\r\n"
+        "cpu5=6\r\nrandom0=7\r\nrandom1=8\r\nrandom2=9\r\nrandom3=10\r\nrandom4=11\r\n"
+        "random5=12\r\n[Debug]\r\nsw=9\r\n");
 }
 
 // GetCurrentDirectoryA with 255 characters cannot hold this directory, and no file path in it

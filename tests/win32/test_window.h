@@ -32,3 +32,20 @@ inline HWND MakeSozuTestWindow(const char* className, WNDPROC procedure) {
     if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
     return window;
 }
+
+// Dispatches every message queued now.
+inline void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+// Dispatches what arrives until done() holds or ms pass; answers done().
+template <typename Done>
+bool PumpUntil(Done done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < ms) {
+        Pump();
+        Sleep(5);
+    }
+    return done();
+}

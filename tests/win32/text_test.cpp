@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/state.h"
-#include "app/text_win32.h"
+#include "base/state.h"
+#include "base/text_win32.h"
 
 namespace {
 

@@ -2,12 +2,16 @@
 // Win32 implementations at start-up; host tests point them at recorders.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
+
+// The sounds the core asks for by playSoundEffect; the sound module plays them.
+enum SoundEffect : int { SoundStrike = 0, SoundEcho = 1, SoundSpill = 2, SoundWaterA = 3,
+                         SoundWaterB = 4, SoundEffectCount = 5 };
 
 struct PlatformHooks {
     void (*sampleCpuUsage)();                  // leaves the new percentage in CpuUsage
     void (*trayModify)();                      // sends what changed of TrayIconId and TrayTip
-    int (*playSoundEffect)(int index);         // 0 strike, 1 echo, 2 spill, 3 and 4 water
+    int (*playSoundEffect)(int index);         // a SoundEffect
     void (*applyFrameRegion)(WindowHandle window);
 };
 

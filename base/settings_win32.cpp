@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <cstdlib>
 #include <cwchar>
-#include "app/settings_profile.h"
+#include "base/settings_profile.h"
 
 namespace {
 
@@ -145,4 +145,14 @@ void WriteSettingInt(const char* section, const char* key, int32_t value) {
     char text[SettingTextBytes];
     FormatSettingInt(value, text);
     WriteString(section, key, text);
+}
+
+void SaveWindowLeft(int32_t left) {
+    AppSettings.WindowPos.left = left;
+    WriteSettingInt(WindowPlaceSection, XposKey, left);
+}
+
+void SaveWindowTop(int32_t top) {
+    AppSettings.WindowPos.top = top;
+    WriteSettingInt(WindowPlaceSection, YposKey, top);
 }

@@ -2,7 +2,7 @@
 // section spellings and the 8-bit truncation can be checked without the platform.
 #pragma once
 #include <cstdint>
-#include "app/settings.h"
+#include "base/settings.h"
 
 struct SettingsProfile {
     // The integer under section/key of SettingsPath, or fallback when the key is missing.
@@ -25,8 +25,13 @@ constexpr char SettingsFileName[] = "tsutsurin.ini";
 // that anchors it in the current directory.
 constexpr char SettingsRelativePath[] = ".\\tsutsurin.ini";
 
+// The window's place in the file, read and saved with the rest and written alone whenever a
+// free window moves.
+constexpr char XposKey[] = "Xpos";
+constexpr char YposKey[] = "Ypos";
+
 // SettingsFileIo over the given profile. Mode 1 fills SettingsPath first, then loads; mode 2
-// saves; both answer false. Any other mode answers true and touches nothing.
+// saves; both answer true. Any other mode answers false and touches nothing.
 bool SettingsFileIoOver(uint8_t mode, const SettingsProfile& profile);
 
 // "%d" of value; the buffer holds every 32-bit value.

@@ -1,10 +1,12 @@
-#include "app/tray.h"
+#include "display/tray.h"
 #include <windows.h>
 #include <shellapi.h>
 #include <cstring>
-#include "app/text_win32.h"
-#include "app/window_win32.h"
+#include "base/text_win32.h"
+#include "base/window_win32.h"
 #include "res/resource.h"
+
+UINT TaskbarCreatedMessage = 0;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/taskbar.h"
+#include "display/taskbar.h"
 
 uint8_t ClassifyTaskbar(const ScreenRect& bar) {
     const int64_t width = int64_t(bar.right) - bar.left;

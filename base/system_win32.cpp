@@ -1,4 +1,4 @@
-#include "app/system_win32.h"
+#include "base/system_win32.h"
 #include <cstring>
 
 HMODULE LoadSystemLibrary(const char* name) {

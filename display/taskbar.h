@@ -1,7 +1,7 @@
 // Which screen edge the taskbar lies along, from its rectangle.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 
 enum : uint8_t { TaskbarTop = 0, TaskbarSide = 1, TaskbarBottom = 2 };
 

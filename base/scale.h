@@ -3,7 +3,7 @@
 // colours. Portable.
 #pragma once
 #include <cstdint>
-#include "app/state.h"
+#include "base/state.h"
 
 constexpr int32_t BaseDpi = 96;        // 100 %: the artwork's own size
 constexpr int32_t MaxDpi = 480;        // 500 %, the largest scale Windows offers

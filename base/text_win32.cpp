@@ -1,7 +1,7 @@
-#include "app/text_win32.h"
+#include "base/text_win32.h"
 #include <shellapi.h>
-#include "app/state.h"
-#include "app/system_win32.h"
+#include "base/state.h"
+#include "base/system_win32.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "display/scale.h"
+#include "base/scale.h"
 
 DisplayScaleRecord DisplayScale = {BaseDpi, ArtworkSide};
 

@@ -2,7 +2,7 @@
 // the core changes TrayIconId or TrayTip, the whole of it again to a new taskbar, removed at
 // shutdown.
 #pragma once
-#include "app/hooks.h"
+#include "base/hooks.h"
 
 constexpr unsigned TrayIconIdentifier = 200;
 constexpr unsigned TrayCallbackMessage = 33769;
@@ -13,6 +13,9 @@ const char* TrayStartupTip(bool monitorUnavailable);
 
 #ifdef _WIN32
 #include <windows.h>
+// The registered message "TaskbarCreated" (0 until registered, or when registration failed).
+extern UINT TaskbarCreatedMessage;
+constexpr char TaskbarCreatedMessageName[] = "TaskbarCreated";
 void AddTrayIcon(HWND window);
 void TrayModify();
 // Adds the icon again, as it stands now, to a taskbar that Explorer has just (re)started: the
