@@ -99,7 +99,8 @@ ui_open_tray_menu() {
         UI_TRAY_X=$((x + UI_TRAY_ICON_SIDE / 2))
         UI_TRAY_Y=$((UI_TASKBAR_TOP + 10))
         e2e_click "$UI_TRAY_X" "$UI_TRAY_Y"
-        if e2e_poll 3 ui_menus; then return 0; fi
+        # A loaded machine may take seconds to open it: the menu is waited for.
+        if e2e_poll 10 ui_menus; then return 0; fi
     done
     return 1
 }
