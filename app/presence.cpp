@@ -1,6 +1,5 @@
 #include "app/presence.h"
 
-#include <cstring>
 #include <initializer_list>
 
 namespace {
@@ -14,19 +13,6 @@ bool ShellSaysBusyAlone(int32_t state) {
 // program's own look agrees.
 bool ShellSaysBusyIfSeen(int32_t state) {
     return state == ShellStateBusy || state == ShellStateApp;
-}
-
-bool Covers(const ScreenRect& outer, const ScreenRect& inner) {
-    return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
-           outer.bottom >= inner.bottom;
-}
-
-// A window that is not the shell's and covers the whole rectangle of the monitor that holds it.
-bool CoversItsMonitor(const ForegroundFacts& window, const MonitorArea* monitors, int32_t count,
-                      const ScreenRect& primary) {
-    if (!window.exists || window.shell) return false;
-    const int32_t held = NearestMonitor(window.rect, monitors, count);
-    return Covers(window.rect, held < 0 ? primary : monitors[held].bounds);
 }
 
 }  // namespace
@@ -45,18 +31,6 @@ Presence DecidePresence(const PresenceSignals& s) {
         return Presence::Busy;
     }
     return Presence::Here;
-}
-
-bool ShellWindowClass(const char* className) {
-    for (const char* shell : {"Progman", "WorkerW", "Shell_TrayWnd", "#32769"}) {
-        if (std::strcmp(className, shell) == 0) return true;
-    }
-    return false;
-}
-
-bool FullScreenWindow(const ForegroundFacts& window, const MonitorArea* monitors, int32_t count,
-                      const ScreenRect& primary) {
-    return CoversItsMonitor(window, monitors, count, primary) && !window.captioned;
 }
 
 ForegroundLook LookAtForeground(const ForegroundFacts& front, const MonitorArea* monitors,

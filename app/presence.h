@@ -45,28 +45,6 @@ Presence DecidePresence(const PresenceSignals& signals);
 // messages too, so nothing has to be looked at until then.
 bool AwayByMessages(const PresenceSignals& signals);
 
-// The window in front, as the program's own full-screen check sees it.
-struct ForegroundFacts {
-    bool exists;
-    bool ours;         // the sozu, its menu or its dialog (the program's window thread's):
-                       // the user is working with the program
-    bool shell;        // the shell's desktop or taskbar
-    bool captioned;    // has a title bar: a maximized captioned window is never full screen
-    ScreenRect rect;
-};
-
-// A window of the shell's own that may be in front without anything full screen: the desktop
-// (Progman, WorkerW), the taskbar (Shell_TrayWnd), and the system's desktop window itself
-// (#32769), which a click on an empty desktop brings to the front where no shell draws one (as
-// in Wine's desktop); it is a captionless window of the whole screen.
-bool ShellWindowClass(const char* className);
-
-// Whether a window is a full-screen film, slide show or game: no caption, not the shell's, and
-// covering the whole rectangle of the monitor that holds it (not its work area). With no
-// monitors known (Windows 95, NT 4) the primary screen is that monitor. The look asks it of the
-// window in front, the perch of the window it would stand beside: the two never disagree.
-bool FullScreenWindow(const ForegroundFacts& window, const MonitorArea* monitors, int32_t count,
-                      const ScreenRect& primary);
 
 // What the look makes of the window in front: full screen by the rule above, and whether it
 // covers its monitor whatever its caption (where the shell has said something runs full
@@ -103,8 +81,6 @@ void LookOnHeartbeat(HWND window);
 void ShowAsPresenceAllows(HWND window);
 // Undoes every registration (WM_DESTROY).
 void StopPresence(HWND window);
-// Whether a window other than the sozu's own is full screen, by the look's rule.
-bool FullScreenOnItsMonitor(HWND window);
 // WM_WTSSESSION_CHANGE and WM_POWERBROADCAST.
 LRESULT OnSessionChange(HWND window, WPARAM what);
 LRESULT OnPowerBroadcast(HWND window, WPARAM what, LPARAM setting);

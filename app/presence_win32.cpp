@@ -85,26 +85,6 @@ bool ScreenSaverRunning() {
     return SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) && running;
 }
 
-ForegroundFacts ReadWindowFacts(HWND window) {
-    ForegroundFacts facts = {};
-    RECT r = {};
-    if (!window || !GetWindowRect(window, &r)) return facts;
-    facts.exists = true;
-    // The sozu, its menu and its dialog are all made by the one thread that runs the program.
-    facts.ours = GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
-    char className[16] = {};   // long enough for the shell's names; longer ones are cut
-    GetClassNameA(window, className, sizeof className);
-    facts.shell = ShellWindowClass(className);
-    const LONG style = GetWindowLongA(window, GWL_STYLE);
-    facts.captioned = (style & WS_CAPTION) == WS_CAPTION;
-    facts.rect = {r.left, r.top, r.right, r.bottom};
-    return facts;
-}
-
-ScreenRect PrimaryScreen() {
-    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-}
-
 // The session notices, tried at the start and again on later looks while they fail, a
 // bounded number of times. Where there is no such call (before XP) nothing is retried.
 void TryRegisterSession(HWND window) {
@@ -282,14 +262,6 @@ void ShowAsPresenceAllows(HWND window) {
         break;
     }
 }
-
-bool FullScreenOnItsMonitor(HWND window) {
-    int32_t count = 0;
-    const MonitorArea* monitors = KnownMonitors(count);
-    return FullScreenWindow(ReadWindowFacts(window), monitors, count, PrimaryScreen());
-}
-
-bool (*PerchSkipsFullScreen)(HWND window) = FullScreenOnItsMonitor;
 
 void StopPresence(HWND window) {
     KillTimer(window, PresenceTimer);

@@ -1,5 +1,7 @@
 #include "display/monitors.h"
 #include <cstdint>
+#include <cstring>
+#include <initializer_list>
 #include "display/taskbar.h"
 #include "base/scale.h"
 
@@ -109,4 +111,32 @@ ScreenPoint OntoMonitors(ScreenPoint at, int32_t side, const MonitorArea* monito
     const ScreenRect& whole = monitors[nearest].bounds;
     return {whole.left + (whole.right - whole.left - side) / 2,
             whole.top + (whole.bottom - whole.top - side) / 2};
+}
+
+namespace {
+
+bool Covers(const ScreenRect& outer, const ScreenRect& inner) {
+    return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
+           outer.bottom >= inner.bottom;
+}
+
+}  // namespace
+
+bool CoversItsMonitor(const ForegroundFacts& window, const MonitorArea* monitors, int32_t count,
+                      const ScreenRect& primary) {
+    if (!window.exists || window.shell) return false;
+    const int32_t held = NearestMonitor(window.rect, monitors, count);
+    return Covers(window.rect, held < 0 ? primary : monitors[held].bounds);
+}
+
+bool ShellWindowClass(const char* className) {
+    for (const char* shell : {"Progman", "WorkerW", "Shell_TrayWnd", "#32769"}) {
+        if (std::strcmp(className, shell) == 0) return true;
+    }
+    return false;
+}
+
+bool FullScreenWindow(const ForegroundFacts& window, const MonitorArea* monitors, int32_t count,
+                      const ScreenRect& primary) {
+    return CoversItsMonitor(window, monitors, count, primary) && !window.captioned;
 }

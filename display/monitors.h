@@ -50,6 +50,35 @@ PerchPlan PlanPerch(const ScreenRect& beside, const MonitorArea* monitors, int32
 ScreenPoint OntoMonitors(ScreenPoint at, int32_t side, const MonitorArea* monitors,
                          int32_t count);
 
+// A window as the full-screen check sees it (the window in front, or the one the perch would
+// stand beside).
+struct ForegroundFacts {
+    bool exists;
+    bool ours;         // the sozu, its menu or its dialog (the program's window thread's):
+                       // the user is working with the program
+    bool shell;        // the shell's desktop or taskbar
+    bool captioned;    // has a title bar: a maximized captioned window is never full screen
+    ScreenRect rect;
+};
+
+// Whether the window covers the whole rectangle of the monitor that holds it (the primary
+// screen where no monitors are known) and is not the shell's, caption or not.
+bool CoversItsMonitor(const ForegroundFacts& window, const MonitorArea* monitors, int32_t count,
+                      const ScreenRect& primary);
+
+// A window of the shell's own that may be in front without anything full screen: the desktop
+// (Progman, WorkerW), the taskbar (Shell_TrayWnd), and the system's desktop window itself
+// (#32769), which a click on an empty desktop brings to the front where no shell draws one (as
+// in Wine's desktop); it is a captionless window of the whole screen.
+bool ShellWindowClass(const char* className);
+
+// Whether a window is a full-screen film, slide show or game: no caption, not the shell's, and
+// covering the whole rectangle of the monitor that holds it (not its work area). With no
+// monitors known (Windows 95, NT 4) the primary screen is that monitor. The look asks it of the
+// window in front, the perch of the window it would stand beside: the two never disagree.
+bool FullScreenWindow(const ForegroundFacts& window, const MonitorArea* monitors, int32_t count,
+                      const ScreenRect& primary);
+
 #ifdef _WIN32
 #include <windows.h>
 // Reads every monitor afresh (with MeasureScreenAndTaskbar: at start-up, on a display or
@@ -61,4 +90,10 @@ const MonitorArea* KnownMonitors(int32_t& count);
 // is saved (start-up, a display change). Nothing happens in perched placement, nor where the
 // monitors are unknown.
 void KeepFreeSozuOnMonitors(HWND window, int32_t side);
+// A window's facts for the full-screen check, read from the system (nothing for no window).
+ForegroundFacts ReadWindowFacts(HWND window);
+// The primary screen's rectangle, the monitor of last resort.
+ScreenRect PrimaryScreen();
+// Whether a window other than the sozu's own is full screen, by the rule above.
+bool FullScreenOnItsMonitor(HWND window);
 #endif

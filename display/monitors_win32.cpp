@@ -57,3 +57,29 @@ void KeepFreeSozuOnMonitors(HWND window, int32_t side) {
     SaveWindowLeft(at.x);
     SaveWindowTop(at.y);
 }
+
+ForegroundFacts ReadWindowFacts(HWND window) {
+    ForegroundFacts facts = {};
+    RECT r = {};
+    if (!window || !GetWindowRect(window, &r)) return facts;
+    facts.exists = true;
+    // The sozu, its menu and its dialog are all made by the one thread that runs the program.
+    facts.ours = GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+    char className[16] = {};   // long enough for the shell's names; longer ones are cut
+    GetClassNameA(window, className, sizeof className);
+    facts.shell = ShellWindowClass(className);
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    facts.captioned = (style & WS_CAPTION) == WS_CAPTION;
+    facts.rect = {r.left, r.top, r.right, r.bottom};
+    return facts;
+}
+
+ScreenRect PrimaryScreen() {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+bool FullScreenOnItsMonitor(HWND window) {
+    int32_t count = 0;
+    const MonitorArea* monitors = KnownMonitors(count);
+    return FullScreenWindow(ReadWindowFacts(window), monitors, count, PrimaryScreen());
+}

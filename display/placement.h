@@ -15,9 +15,6 @@ extern uint8_t TaskbarEdge;
 extern int32_t ScreenHeight;
 // Once per heartbeat tick, before the tipping step; nothing in the free placements.
 void PerchBesideForeground(HWND window);
-// Whether a window is full screen on its monitor: the perch never sits beside one. The rule is
-// presence's; the program's presence part defines this pointer with it.
-extern bool (*PerchSkipsFullScreen)(HWND window);
 
 // Reads the screen's height, finds the taskbar and the edge it lies along: at start-up, and
 // again whenever they may have changed (Explorer restarted, a new resolution, a moved taskbar).

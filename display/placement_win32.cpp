@@ -51,7 +51,7 @@ bool CandidateFullScreen(HWND candidate, const ScreenRect& rect) {
     const bool same = candidate == LastCandidate.window && rect.left == was.left &&
                       rect.top == was.top && rect.right == was.right &&
                       rect.bottom == was.bottom && now - LastCandidate.atMs < PerchReassertMs;
-    if (!same) LastCandidate = {candidate, rect, now, PerchSkipsFullScreen(candidate)};
+    if (!same) LastCandidate = {candidate, rect, now, FullScreenOnItsMonitor(candidate)};
     return LastCandidate.fullScreen;
 }
 
