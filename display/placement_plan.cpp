@@ -43,14 +43,21 @@ PerchChoice ChoosePerchCandidate(WindowHandle foreground, WindowHandle self,
     return {self, self};
 }
 
+bool PerchLookDue(const PerchAssertion& last, uint32_t nowMs) {
+    return !last.made || nowMs - last.atMs >= PerchReassertMs;
+}
+
 bool PerchMoveNeeded(PerchAssertion& last, const PerchFacts& facts, uint32_t nowMs) {
     const ScreenRect& a = facts.current;
     const ScreenRect& b = facts.target;
     const bool moved = a.left != b.left || a.top != b.top || a.right != b.right ||
                        a.bottom != b.bottom;
-    const bool due = !last.made || facts.foreground != last.foreground ||
-                     nowMs - last.atMs >= PerchReassertMs;
-    if (!moved && facts.shown && facts.topmost && !due) return false;
-    last = {true, nowMs, facts.foreground};
-    return true;
+    const bool call = !last.made || moved || !facts.shown || !facts.topmost || facts.covered ||
+                      facts.foreground != last.foreground;
+    if (call) {
+        last = {true, nowMs, facts.foreground};
+    } else if (PerchLookDue(last, nowMs)) {
+        last.atMs = nowMs;   // looked, and nothing stands above the sozu
+    }
+    return call;
 }

@@ -46,8 +46,9 @@ PerchChoice ChoosePerchCandidate(WindowHandle foreground, WindowHandle self,
 // window's messages, the composition's work), so the sozu is moved only when its rectangle
 // differs from the target, when it is hidden or out of the topmost band though it should be
 // in it, and when its place in the z-order must be taken again: at once when another window
-// came to the front (a topmost one goes above the sozu), else once a second, for topmost
-// windows that rise without taking the foreground.
+// came to the front (a topmost one goes above the sozu), else when a look at the z-order, due
+// once a second, finds a shown window above the sozu over its rectangle (a topmost window that
+// rose without taking the foreground). A sozu already on top is left alone.
 constexpr uint32_t PerchReassertMs = 1000;
 struct PerchFacts {
     ScreenRect current;       // the sozu's window rectangle now
@@ -55,12 +56,16 @@ struct PerchFacts {
     bool shown;               // visible now
     bool topmost;             // in the topmost band now
     WindowHandle foreground;  // the window in front now
+    bool covered;             // a shown window stands above it (looked at only when due)
 };
-// The last time the window manager was called, and which window was in front then.
+// The last call to the window manager or look at the z-order, and which window was in front
+// at the last call.
 struct PerchAssertion {
     bool made;
     uint32_t atMs;
     WindowHandle foreground;
 };
-// Answers whether to call; a call is then noted in `last`.
+// Whether the z-order is to be looked at on this heartbeat.
+bool PerchLookDue(const PerchAssertion& last, uint32_t nowMs);
+// Answers whether to call; a call, or a look that found nothing above, is noted in `last`.
 bool PerchMoveNeeded(PerchAssertion& last, const PerchFacts& facts, uint32_t nowMs);

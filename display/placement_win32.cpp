@@ -104,6 +104,23 @@ HWND NextShownBelow(HWND window) {
     return nullptr;
 }
 
+// A shown window above the sozu over its rectangle, walking up the z-order from the sozu (a
+// sozu on top has nothing above it: one question). Hidden and cloaked windows cover nothing
+// the user sees. A z-order too deep to walk counts as covered: the sozu takes its place again.
+constexpr int MaxWindowsAbove = 64;
+bool CoveredByAnother(HWND window, const ScreenRect& own) {
+    const RECT sozu = {own.left, own.top, own.right, own.bottom};
+    int walked = 0;
+    for (HWND w = GetWindow(window, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        if (++walked > MaxWindowsAbove) return true;
+        RECT r, common;
+        if (IsWindowVisible(w) && !Cloaked(w) && GetWindowRect(w, &r) &&
+            IntersectRect(&common, &r, &sozu))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void MeasureScreenAndTaskbar() {
@@ -149,8 +166,11 @@ void PerchBesideForeground(HWND window) {
     const ScreenRect target = {planned.x, planned.y, planned.x + DisplayScale.side,
                                planned.y + DisplayScale.side};
     const bool topmost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    const PerchFacts facts = {own, target, IsWindowVisible(window) != FALSE, topmost, foreground};
-    if (!PerchMoveNeeded(LastPerchCall, facts, GetTickCount())) return;
+    const uint32_t now = GetTickCount();
+    const bool covered = PerchLookDue(LastPerchCall, now) && CoveredByAnother(window, own);
+    const PerchFacts facts = {own, target, IsWindowVisible(window) != FALSE, topmost, foreground,
+                              covered};
+    if (!PerchMoveNeeded(LastPerchCall, facts, now)) return;
     SetWindowPos(window, HWND_TOPMOST, planned.x, planned.y, DisplayScale.side, DisplayScale.side,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }

@@ -94,7 +94,7 @@ TEST(PlacementPlan, CandidateWhenTheSozuIsInFront) {
 }
 
 // Heartbeat by heartbeat after a call at `lastMs` with window `front` in front: the window
-// manager is called only for a change, or to take the z-order again.
+// manager is called only for a change, or when a window stands above the sozu.
 TEST(PlacementPlan, TheWindowManagerIsCalledOnlyForAChange) {
     int front, other;
     const ScreenRect at = {152, 400, 200, 448};
@@ -104,29 +104,38 @@ TEST(PlacementPlan, TheWindowManagerIsCalledOnlyForAChange) {
         ScreenRect current;
         bool shown, topmost;
         void* foreground;
-        bool call;
+        bool covered, call, lookDue;
     } cases[] = {
-        {"beside a still window", 0, 128, at, true, true, &front, false},
-        {"still, 999 ms on", 0, 999, at, true, true, &front, false},
-        {"still, a second on: the z-order again", 0, 1000, at, true, true, &front, true},
-        {"a second on across the clock's wrap", 0xFFFFFE00u, 0x1E8u, at, true, true, &front, true},
-        {"the target moved a pixel", 0, 128, {151, 400, 199, 448}, true, true, &front, true},
-        {"another size (a new scale)", 0, 128, {152, 400, 224, 472}, true, true, &front, true},
-        {"hidden", 0, 128, at, false, true, &front, true},
-        {"out of the topmost band (the about dialog closed)", 0, 128, at, true, false, &front,
+        {"beside a still window", 0, 128, at, true, true, &front, false, false, false},
+        {"still, a second on: looked, nothing above", 0, 1000, at, true, true, &front, false,
+         false, true},
+        {"a window rose above it", 0, 1000, at, true, true, &front, true, true, true},
+        {"looked across the clock's wrap", 0xFFFFFE00u, 0x1E8u, at, true, true, &front, true, true,
          true},
-        {"another window came to the front", 0, 128, at, true, true, &other, true},
+        {"the target moved a pixel", 0, 128, {151, 400, 199, 448}, true, true, &front, false, true,
+         false},
+        {"another size (a new scale)", 0, 128, {152, 400, 224, 472}, true, true, &front, false,
+         true, false},
+        {"hidden", 0, 128, at, false, true, &front, false, true, false},
+        {"out of the topmost band (the about dialog closed)", 0, 128, at, true, false, &front,
+         false, true, false},
+        {"another window came to the front", 0, 128, at, true, true, &other, false, true, false},
     };
     for (const auto& c : cases) {
         PerchAssertion last = {true, c.lastMs, &front};
-        const PerchFacts facts = {c.current, at, c.shown, c.topmost, c.foreground};
+        EXPECT_EQ(PerchLookDue(last, c.nowMs), c.lookDue) << c.name;
+        const PerchFacts facts = {c.current, at, c.shown, c.topmost, c.foreground, c.covered};
         EXPECT_EQ(PerchMoveNeeded(last, facts, c.nowMs), c.call) << c.name;
     }
-    // The first perch calls; beside a still window a minute of heartbeats then makes one call
-    // every eighth heartbeat (1,024 ms).
+    // The first perch calls; beside a still window with nothing above it a minute of
+    // heartbeats makes no other call, and looks at the z-order every eighth (1,024 ms).
     PerchAssertion last = {};
-    const PerchFacts still = {at, at, true, true, &front};
-    int calls = 0;
-    for (uint32_t now = 0; now < 60000; now += 128) calls += PerchMoveNeeded(last, still, now);
-    EXPECT_EQ(calls, 59);
+    const PerchFacts still = {at, at, true, true, &front, false};
+    int calls = 0, looks = 0;
+    for (uint32_t now = 0; now < 60000; now += 128) {
+        looks += PerchLookDue(last, now);
+        calls += PerchMoveNeeded(last, still, now);
+    }
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(looks, 59);
 }

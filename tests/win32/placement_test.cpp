@@ -133,6 +133,33 @@ TEST_F(PlacementTest, ClickedSozuStaysWithItsWindowWhileItExists) {
     ExpectSozuAt(52, 452);
 }
 
+// Whether window a stands above window b in the z-order.
+bool Above(HWND a, HWND b) {
+    for (HWND w = GetWindow(b, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        if (w == a) return true;
+    }
+    return false;
+}
+
+// A topmost window that rises over the sozu without taking the front (a notification's): the
+// look at the z-order, once a second, finds it, and the sozu takes the top again.
+TEST_F(PlacementTest, TakesTheTopAgainFromAWindowThatRoseWithoutTheFront) {
+    Front(200, 150, 600, 450);
+    PerchBesideForeground(sozu);
+    back = MakeWindow("toast", 100, 350, 300, 500, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+    SetWindowPos(back, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    Pump();
+    ASSERT_EQ(GetForegroundWindow(), front);
+    ASSERT_TRUE(Above(back, sozu));
+    for (int step = 0; step < 12 && Above(back, sozu); ++step) {
+        Sleep(128);
+        PerchBesideForeground(sozu);
+    }
+    EXPECT_TRUE(Above(sozu, back));
+    ExpectSozuAt(152, 402);
+}
+
 // Explorer announces a moved taskbar with a new work area. A stand-in of the taskbar's class,
 // in front of the session's own, moves from edge to edge; each time the sozu perched beside a
 // window that reaches below the screen stands on the new floor, never at the old bar's top.
