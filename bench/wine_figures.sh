@@ -24,9 +24,12 @@
 # (beside the plain floor), which shows the program's own cost apart from Wine's sound mixing.
 # Beside the CPU time each idle run counts the wake-ups of the program's window thread and of
 # the plain floor's (the thread's context switches, voluntary and not, from /proc: under Wine
-# every call into the Wine server is one too), and the calls a laptop pays for: Wine's relay
-# trace, limited to a few functions (RelayTraced below), counts timeBeginPeriod from the start
-# to the exit, and SetWindowPos and Shell_NotifyIcon while idle.
+# every call into the Wine server is one too). The calls a laptop pays for are counted in a run
+# of their own: Wine's relay trace, limited to a few functions (RelayTraced below), counts
+# timeBeginPeriod from the start to the exit, and SetWindowPos and Shell_NotifyIcon while idle.
+# The trace costs the traced program's window thread CPU time of its own (about a tenth more
+# of the floor's, measured in pairs of runs), and the floor is never traced: the CPU figures
+# come from untraced runs.
 set -euo pipefail
 cross=${1:?usage: wine_figures.sh CROSS_BUILD HOST_BUILD [IDLE_SECONDS]}
 host=${2:?usage: wine_figures.sh CROSS_BUILD HOST_BUILD [IDLE_SECONDS]}
@@ -149,8 +152,12 @@ still_running() {
     exit 1
 }
 
+# CPU time in clock ticks (10 ms), the dead threads' included: for a run in which threads end.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-# The context switches of the program's own thread (see main_ticks), voluntary and not.
+# CPU time in nanoseconds, of the process's living threads, from the scheduler's own count: at
+# a few tenths of a per cent of a core a minute holds only 15 to 20 ticks, too few for a ratio.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ n += $1 } END { print n + 0 }'; }
+# The context switches of the program's own thread (see main_ns), voluntary and not.
 main_switches() { awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { print n }' \
     "/proc/$1/task/$1/status"; }
 # relay_calls LOG FUNCTION [FROM [TO]]: the calls of FUNCTION (dll.name) the relay trace LOG
@@ -162,7 +169,7 @@ relay_calls() {
 }
 trace_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
 # The program's own thread (the one that runs the message loop, whose id is the process id).
-main_ticks() { awk '{ print $14 + $15 }' "/proc/$1/task/$1/stat"; }
+main_ns() { awk '{ print $1 }' "/proc/$1/task/$1/schedstat"; }
 anon_kb() { awk '/^Anonymous:/ { print $2 }' "/proc/$1/smaps_rollup"; }
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 threads() { for t in /proc/"$1"/task/*; do printf '%s ' "$(cat "$t/comm")"; done; }
@@ -176,7 +183,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print ""; else print
 # alive between programs, so no start-up pays for a new desktop.
 # The away run: this long here, then as long locked.
 away_seconds=$((idle_seconds < 60 ? idle_seconds : 60))
-keeper_seconds=$((2 * (idle_seconds + MemorySeconds) + 2 * away_seconds + startup_runs * 45 + 240))
+keeper_seconds=$((3 * (idle_seconds + MemorySeconds) + 2 * away_seconds + startup_runs * 45 + 240))
 wine_helper wine "$probe" testwin 200 150 400 300 keeper --seconds "$keeper_seconds" </dev/null \
     >/dev/null &
 probe find --class TsutsuriProbeWindow --title keeper --visible --timeout 30000 >/dev/null ||
@@ -229,11 +236,12 @@ log "start-up ms, tsutsuri: ${startup_own[*]}; floor: ${startup_floor[*]};" \
     "floor_sound: ${startup_floor_sound[*]}"
 
 # ---- idle CPU time and working set ---------------------------------------------------
-# measure_idle TAG INI WITH_FLOOR_SOUND: runs tsutsuri (with INI as its settings file, if not
-# empty) beside a fresh plain floor, and beside a fresh floor_sound if WITH_FLOOR_SOUND is 1,
-# for the idle time, and sets the idle_* figures of that run (the floor_sound's: idle_fs_*).
+# measure_idle TAG INI WITH_FLOOR_SOUND TRACED: runs tsutsuri (with INI as its settings file,
+# if not empty) beside a fresh plain floor, and beside a fresh floor_sound if WITH_FLOOR_SOUND
+# is 1, for the idle time, and sets the idle_* figures of that run (the floor_sound's:
+# idle_fs_*); with TRACED 1, under the relay trace, the calls' counts too.
 measure_idle() {
-    local tag=$1 ini=$2 with_fs=$3 own_dir floor_dir fs_dir own_pid floor_pid fs_pid=""
+    local tag=$1 ini=$2 with_fs=$3 traced=$4 own_dir floor_dir fs_dir own_pid floor_pid fs_pid=""
     local started measure_start memory_at own_t0 own_main0 floor_t0 fs_t0=0 own_t1 own_main1
     local floor_t1 fs_t1=0 own_dev0 fs_dev0=0 own_dev1 fs_dev1=0
     local own_sw0 own_sw1 floor_sw0 floor_sw1 trace0 trace1 relay
@@ -243,7 +251,7 @@ measure_idle() {
     fs_dir=$(mktemp -d "$state/idle-floor-sound.XXXXXX")
     [ -z "$ini" ] || printf '%b' "$ini" >"$own_dir/tsutsurin.ini"
     relay=$own_dir/relay.log
-    TRACED=1 launch "$tag" own "$own_dir" "$exe"
+    TRACED=$traced launch "$tag" own "$own_dir" "$exe"
     launch "$tag" startup "$floor_dir" "$floor" "$FloorPlaceX" "$FloorPlaceY"
     [ "$with_fs" != 1 ] ||
         launch "$tag" floor_sound "$fs_dir" "$floor_sound" "$FloorSoundPlaceX" "$FloorSoundPlaceY"
@@ -264,15 +272,15 @@ measure_idle() {
     still_running "$own_pid" tsutsuri.exe "$own_dir"
     still_running "$floor_pid" floor.exe "$floor_dir"
     [ -z "$fs_pid" ] || still_running "$fs_pid" floor_sound.exe "$fs_dir"
-    own_t0=$(cpu_ticks "$own_pid")
-    own_main0=$(main_ticks "$own_pid")
-    floor_t0=$(cpu_ticks "$floor_pid")
+    own_t0=$(cpu_ns "$own_pid")
+    own_main0=$(main_ns "$own_pid")
+    floor_t0=$(cpu_ns "$floor_pid")
     own_sw0=$(main_switches "$own_pid")
     floor_sw0=$(main_switches "$floor_pid")
     trace0=$(trace_size "$relay")
     own_dev0=$(device_bytes own)
     if [ -n "$fs_pid" ]; then
-        fs_t0=$(cpu_ticks "$fs_pid")
+        fs_t0=$(cpu_ns "$fs_pid")
         fs_dev0=$(device_bytes floor_sound)
     fi
     measure_start=$SECONDS
@@ -296,15 +304,15 @@ measure_idle() {
     still_running "$own_pid" tsutsuri.exe "$own_dir"
     still_running "$floor_pid" floor.exe "$floor_dir"
     [ -z "$fs_pid" ] || still_running "$fs_pid" floor_sound.exe "$fs_dir"
-    own_t1=$(cpu_ticks "$own_pid")
-    own_main1=$(main_ticks "$own_pid")
-    floor_t1=$(cpu_ticks "$floor_pid")
+    own_t1=$(cpu_ns "$own_pid")
+    own_main1=$(main_ns "$own_pid")
+    floor_t1=$(cpu_ns "$floor_pid")
     own_sw1=$(main_switches "$own_pid")
     floor_sw1=$(main_switches "$floor_pid")
     trace1=$(trace_size "$relay")
     own_dev1=$(device_bytes own)
     if [ -n "$fs_pid" ]; then
-        fs_t1=$(cpu_ticks "$fs_pid")
+        fs_t1=$(cpu_ns "$fs_pid")
         fs_dev1=$(device_bytes floor_sound)
         idle_fs_threads=$(threads "$fs_pid")
     fi
@@ -318,9 +326,11 @@ measure_idle() {
     idle_own_device=$(((own_dev1 - own_dev0) / idle_elapsed))
     idle_own_switches=$((own_sw1 - own_sw0))
     idle_floor_switches=$((floor_sw1 - floor_sw0))
-    idle_set_window_pos=$(relay_calls "$relay" user32.SetWindowPos "$trace0" "$trace1")
-    idle_notify_icon=$(($(relay_calls "$relay" shell32.Shell_NotifyIconA "$trace0" "$trace1") +
-        $(relay_calls "$relay" shell32.Shell_NotifyIconW "$trace0" "$trace1")))
+    if [ "$traced" = 1 ]; then
+        idle_set_window_pos=$(relay_calls "$relay" user32.SetWindowPos "$trace0" "$trace1")
+        idle_notify_icon=$(($(relay_calls "$relay" shell32.Shell_NotifyIconA "$trace0" "$trace1") +
+            $(relay_calls "$relay" shell32.Shell_NotifyIconW "$trace0" "$trace1")))
+    fi
     idle_fs_device=$(((fs_dev1 - fs_dev0) / idle_elapsed))
     idle_sound="engine started"
     [ ! -f "$own_dir/supinfo.txt" ] ||
@@ -331,6 +341,7 @@ measure_idle() {
     wait_gone "$own_pid" || true
     wait_gone "$floor_pid" || true
     [ -z "$fs_pid" ] || wait_gone "$fs_pid" || true
+    [ "$traced" = 1 ] || return 0
     # From the start to the exit.
     idle_begin_period=$(relay_calls "$relay" winmm.timeBeginPeriod)
     idle_end_period=$(relay_calls "$relay" winmm.timeEndPeriod)
@@ -344,11 +355,19 @@ row() {   # row LABEL VALUE [NOTE]
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 # per COUNT SECONDS [SCALE]: a count per second (times SCALE: 60 gives a minute).
 per() { awk -v n="$1" -v s="$2" -v k="${3:-1}" 'BEGIN { printf "%.1f", n * k / s }'; }
+# percent_ns NANOSECONDS SECONDS: the same from nanoseconds.
+percent_ns() { awk -v t="$1" -v s="$2" 'BEGIN { printf "%.3f", 100 * t / 1e9 / s }'; }
 percent() { awk -v t="$1" -v hz="$clock_ticks" -v s="$2" 'BEGIN { printf "%.3f", 100 * t / hz / s }'; }
 
-measure_idle idle "" 1
-row "idle CPU, % of one core (${idle_elapsed} s)" "$(percent "$idle_own_cpu" "$idle_elapsed")" \
-    "(floor $(percent "$idle_floor_cpu" "$idle_elapsed"), floor_sound $(percent \
+# The calls first, in the default settings under the trace; its CPU figures are not used.
+measure_idle calls "" 0 1
+calls_elapsed=$idle_elapsed calls_set_window_pos=$idle_set_window_pos
+calls_notify_icon=$idle_notify_icon calls_begin_period=$idle_begin_period
+calls_end_period=$idle_end_period
+measure_idle idle "" 1 0
+row "idle CPU, % of one core (${idle_elapsed} s)" \
+    "$(percent_ns "$idle_own_cpu" "$idle_elapsed")" \
+    "(floor $(percent_ns "$idle_floor_cpu" "$idle_elapsed"), floor_sound $(percent_ns \
     "$idle_fs_cpu" "$idle_elapsed"); $idle_sound)"
 row "idle CPU time / floor's" "$(ratio "$idle_own_cpu" "$idle_floor_cpu")" "target <= 1.5"
 row "idle CPU time / floor_sound's" "$(ratio "$idle_own_cpu" "$idle_fs_cpu")" \
@@ -361,11 +380,12 @@ row "window thread wake-ups a second" "$(per "$idle_own_switches" "$idle_elapsed
     "(floor $(per "$idle_floor_switches" "$idle_elapsed"); context switches)"
 row "  wake-ups / floor's" "$(ratio "$idle_own_switches" "$idle_floor_switches")" \
     "target <= 2.0"
-row "timeBeginPeriod calls, start to exit" "$idle_begin_period" \
-    "target 0 (timeEndPeriod $idle_end_period; no stream plays)"
-row "SetWindowPos calls a second" "$(per "$idle_set_window_pos" "$idle_elapsed")" \
-    "target <= 1.2 (perched beside a still window)"
-row "Shell_NotifyIcon calls a minute" "$(per "$idle_notify_icon" "$idle_elapsed" 60)"
+row "timeBeginPeriod calls, start to exit" "$calls_begin_period" \
+    "target 0 (timeEndPeriod $calls_end_period; no stream plays; traced run)"
+row "SetWindowPos calls a second" "$(per "$calls_set_window_pos" "$calls_elapsed")" \
+    "target <= 1.2 (perched beside a still window; traced run)"
+row "Shell_NotifyIcon calls a minute" "$(per "$calls_notify_icon" "$calls_elapsed" 60)" \
+    "(traced run)"
 # Both players are held to the same pace: a figure far from it means a device went wrong.
 row "  sound device, bytes a second" "$idle_own_device" \
     "(floor_sound's $idle_fs_device; the pace $DeviceBytesPerSecond)"
@@ -385,19 +405,17 @@ row "working set / floor_sound's" "$(ratio "$idle_own_rss" "$idle_fs_rss")"
 
 # The same with the volume off: the engine is started and shut down again at start-up, so
 # no sound is mixed; what is left over the plain floor is the program's own work.
-measure_idle quiet '[RunSts]\r\nsnd_vol=0\r\n' 0
+measure_idle quiet '[RunSts]\r\nsnd_vol=0\r\n' 0 0
 quiet_cpu=$idle_own_cpu quiet_floor_cpu=$idle_floor_cpu quiet_elapsed=$idle_elapsed
 quiet_rss=$idle_own_rss quiet_floor_rss=$idle_floor_rss
 echo "with the volume off (snd_vol=0):"
-row "  idle CPU, % of one core" "$(percent "$idle_own_cpu" "$idle_elapsed")" \
-    "(floor $(percent "$idle_floor_cpu" "$idle_elapsed"))"
+row "  idle CPU, % of one core" "$(percent_ns "$idle_own_cpu" "$idle_elapsed")" \
+    "(floor $(percent_ns "$idle_floor_cpu" "$idle_elapsed"))"
 row "  idle CPU time / floor's" "$(ratio "$idle_own_cpu" "$idle_floor_cpu")" "(threads: $idle_threads)"
 row "  main thread only / floor's" "$(ratio "$idle_own_main" "$idle_floor_cpu")" "target <= 1.5"
 row "  wake-ups / floor's" "$(ratio "$idle_own_switches" "$idle_floor_switches")" \
     "($(per "$idle_own_switches" "$idle_elapsed") a second, floor $(per \
     "$idle_floor_switches" "$idle_elapsed"))"
-row "  timeBeginPeriod, SetWindowPos" "$idle_begin_period" \
-    "(SetWindowPos $(per "$idle_set_window_pos" "$idle_elapsed") a second)"
 row "  working set - floor's (KB)" "$((idle_own_rss - idle_floor_rss))" \
     "(anonymous $((idle_own_anon - idle_floor_anon)))"
 
@@ -407,12 +425,12 @@ row "  working set - floor's (KB)" "$((idle_own_rss - idle_floor_rss))" \
 # before, stays 48 pixels, and shows how much two runs differ by themselves.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f \
     </dev/null >/dev/null 2>&1
-measure_idle quiet192 '[RunSts]\r\nsnd_vol=0\r\n' 0
+measure_idle quiet192 '[RunSts]\r\nsnd_vol=0\r\n' 0 0
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
     </dev/null >/dev/null 2>&1
 echo "at 200 % (192 DPI), with the volume off:"
-row "  idle CPU, % of one core" "$(percent "$idle_own_cpu" "$idle_elapsed")" \
-    "(floor $(percent "$idle_floor_cpu" "$idle_elapsed"))"
+row "  idle CPU, % of one core" "$(percent_ns "$idle_own_cpu" "$idle_elapsed")" \
+    "(floor $(percent_ns "$idle_floor_cpu" "$idle_elapsed"))"
 row "  idle CPU / at 96 DPI" "$(ratio "$idle_own_cpu" "$quiet_cpu")" "target <= 1.25"
 # The floor is the same program in both runs: how far its figure moved is how far the machine's
 # own variation goes between two runs, and a difference of the program's within it is noise.
