@@ -81,6 +81,8 @@ bool Cloaked(HWND window) {
     return query && SUCCEEDED(query(window, DwmCloaked, &cloaked, sizeof cloaked)) && cloaked != 0;
 }
 
+bool SeenByUser(HWND window) { return IsWindowVisible(window) && !Cloaked(window); }
+
 // The bottom taskbar is read afresh each tick: it may have grown, shrunk or hidden itself.
 // The monitors are not: they change only with a display, work-area or scale change.
 PerchPlan CurrentPlan(const ScreenRect& beside) {
@@ -99,7 +101,7 @@ PerchPlan CurrentPlan(const ScreenRect& beside) {
 // is: it is the window the user works in, which the window manager shows.
 HWND NextShownBelow(HWND window) {
     for (HWND w = GetWindow(window, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (IsWindowVisible(w) && !Cloaked(w)) return w;
+        if (SeenByUser(w)) return w;
     }
     return nullptr;
 }
@@ -114,9 +116,7 @@ bool CoveredByAnother(HWND window, const ScreenRect& own) {
     for (HWND w = GetWindow(window, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
         if (++walked > MaxWindowsAbove) return true;
         RECT r, common;
-        if (IsWindowVisible(w) && !Cloaked(w) && GetWindowRect(w, &r) &&
-            IntersectRect(&common, &r, &sozu))
-            return true;
+        if (SeenByUser(w) && GetWindowRect(w, &r) && IntersectRect(&common, &r, &sozu)) return true;
     }
     return false;
 }
