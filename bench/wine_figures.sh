@@ -355,9 +355,9 @@ row() {   # row LABEL VALUE [NOTE]
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 # per COUNT SECONDS [SCALE]: a count per second (times SCALE: 60 gives a minute).
 per() { awk -v n="$1" -v s="$2" -v k="${3:-1}" 'BEGIN { printf "%.1f", n * k / s }'; }
-# percent_ns NANOSECONDS SECONDS: the same from nanoseconds.
-percent_ns() { awk -v t="$1" -v s="$2" 'BEGIN { printf "%.3f", 100 * t / 1e9 / s }'; }
+# percent TICKS SECONDS: CPU time as a per cent of one core; percent_ns from nanoseconds.
 percent() { awk -v t="$1" -v hz="$clock_ticks" -v s="$2" 'BEGIN { printf "%.3f", 100 * t / hz / s }'; }
+percent_ns() { awk -v t="$1" -v s="$2" 'BEGIN { printf "%.3f", 100 * t / 1e9 / s }'; }
 
 # The calls first, in the default settings under the trace; its CPU figures are not used.
 measure_idle calls "" 0 1
