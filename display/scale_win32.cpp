@@ -36,11 +36,17 @@ SystemCallSlot MonitorFromWindowSlot = {User32Library, "MonitorFromWindow",
                                         LibrarySource::AlreadyLoaded, false, nullptr};
 
 // A scaled paint is composed at the artwork's size, then enlarged into the second buffer.
-// Both are 32-bit top-down DIB sections, so their pixels can be reached directly.
-HBITMAP ComposeBuffer = nullptr;
-uint32_t* ComposePixels = nullptr;
-HBITMAP EnlargedBuffer = nullptr;
-uint32_t* EnlargedPixels = nullptr;
+// Both are 32-bit top-down DIB sections, so their pixels can be reached directly, each kept
+// selected in a memory context of its own until the scale changes: a paint then makes no
+// context and selects nothing (under Wine each selection asks the server about the displays).
+struct PaintBuffer {
+    HBITMAP bitmap;
+    uint32_t* pixels;
+    HDC context;
+    HGDIOBJ original;   // the context's own bitmap, back in it before the context goes
+};
+PaintBuffer Compose = {};
+PaintBuffer Enlarged = {};
 int32_t EnlargedSide = 0;
 
 // The side the tray's pictures were loaded at.
@@ -65,7 +71,7 @@ int MetricForDpi(int index, int32_t dpi) {
     return GetSystemMetrics(index);
 }
 
-HBITMAP MakeBuffer(int32_t side, uint32_t*& pixels) {
+bool MakeBuffer(int32_t side, PaintBuffer& buffer) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = side;
@@ -74,16 +80,27 @@ HBITMAP MakeBuffer(int32_t side, uint32_t*& pixels) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP buffer = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    pixels = buffer ? static_cast<uint32_t*>(bits) : nullptr;
-    return buffer;
+    buffer.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!buffer.bitmap) return false;
+    buffer.pixels = static_cast<uint32_t*>(bits);
+    buffer.context = CreateCompatibleDC(nullptr);
+    if (!buffer.context) return false;
+    buffer.original = SelectObject(buffer.context, buffer.bitmap);
+    return true;
+}
+
+void DeleteBuffer(PaintBuffer& buffer) {
+    if (buffer.context) {
+        if (buffer.original) SelectObject(buffer.context, buffer.original);
+        DeleteDC(buffer.context);
+    }
+    if (buffer.bitmap) DeleteObject(buffer.bitmap);
+    buffer = {};
 }
 
 void DeleteBuffers() {
-    if (ComposeBuffer) DeleteObject(ComposeBuffer);
-    if (EnlargedBuffer) DeleteObject(EnlargedBuffer);
-    ComposeBuffer = EnlargedBuffer = nullptr;
-    ComposePixels = EnlargedPixels = nullptr;
+    DeleteBuffer(Compose);
+    DeleteBuffer(Enlarged);
     EnlargedSide = 0;
 }
 
@@ -91,9 +108,7 @@ void DeleteBuffers() {
 void RemakeBuffers(int32_t side) {
     DeleteBuffers();
     if (side == ArtworkSide) return;
-    ComposeBuffer = MakeBuffer(ArtworkSide, ComposePixels);
-    EnlargedBuffer = MakeBuffer(side, EnlargedPixels);
-    if (!ComposeBuffer || !EnlargedBuffer) {
+    if (!MakeBuffer(ArtworkSide, Compose) || !MakeBuffer(side, Enlarged)) {
         DeleteBuffers();   // the paint then draws at the artwork's size
         return;
     }
@@ -246,19 +261,14 @@ LRESULT OnGetDpiScaledSize(WPARAM dpi, LPARAM size) {
 
 void DrawScaledPaintPlan(HDC target, SourceContext* const (&sources)[PaintSourceCount],
                          const PaintPlan& plan, const PaintBitmaps& bitmaps) {
-    if (!EnlargedBuffer || EnlargedSide != DisplayScale.side) {
+    if (EnlargedSide == 0 || EnlargedSide != DisplayScale.side) {
         DrawPaintPlan(target, sources, plan, bitmaps);
         return;
     }
-    HDC canvas = CreateCompatibleDC(target);
-    const HGDIOBJ original = SelectObject(canvas, ComposeBuffer);
-    DrawPaintPlan(canvas, sources, plan, bitmaps);
+    DrawPaintPlan(Compose.context, sources, plan, bitmaps);
     GdiFlush();   // the blits must have reached the pixels before they are read
-    EnlargeArtwork(ComposePixels, ArtworkSide, EnlargedSide, EnlargedPixels);
-    SelectObject(canvas, EnlargedBuffer);
-    BitBlt(target, 0, 0, EnlargedSide, EnlargedSide, canvas, 0, 0, SRCCOPY);
-    SelectObject(canvas, original);
-    DeleteDC(canvas);
+    EnlargeArtwork(Compose.pixels, ArtworkSide, EnlargedSide, Enlarged.pixels);
+    BitBlt(target, 0, 0, EnlargedSide, EnlargedSide, Enlarged.context, 0, 0, SRCCOPY);
 }
 
 void ReleaseScaledGraphics() {
