@@ -45,8 +45,7 @@ struct CandidateVerdict {
 };
 CandidateVerdict LastCandidate = {};
 
-bool CandidateFullScreen(HWND candidate, const ScreenRect& rect) {
-    const uint32_t now = GetTickCount();
+bool CandidateFullScreen(HWND candidate, const ScreenRect& rect, uint32_t now) {
     const ScreenRect& was = LastCandidate.rect;
     const bool same = candidate == LastCandidate.window && rect.left == was.left &&
                       rect.top == was.top && rect.right == was.right &&
@@ -140,6 +139,7 @@ void PerchBesideForeground(HWND window) {
     ScreenRect own;
     if (!ReadRect(window, own)) return;
     ScreenPoint planned = {own.left, own.top};
+    const uint32_t now = GetTickCount();
 
     HWND foreground = GetForegroundWindow();
     HWND below = nullptr;
@@ -157,7 +157,7 @@ void PerchBesideForeground(HWND window) {
     // Never beside a full-screen window, by the rule that makes the sozu busy: there it would
     // stand off the screen or at the neighbouring monitor's edge. It stays where it was.
     if (candidate && candidate != window && ReadVisibleRect(candidate, rect) &&
-        !CandidateFullScreen(candidate, rect)) {
+        !CandidateFullScreen(candidate, rect, now)) {
         PerchTarget = candidate;
         const PerchPlan plan = CurrentPlan(rect);
         if (plan.dpi != DisplayScale.dpi) ApplyDisplayScale(window, plan.dpi);
@@ -166,7 +166,6 @@ void PerchBesideForeground(HWND window) {
     const ScreenRect target = {planned.x, planned.y, planned.x + DisplayScale.side,
                                planned.y + DisplayScale.side};
     const bool topmost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    const uint32_t now = GetTickCount();
     const bool covered = PerchLookDue(LastPerchCall, now) && CoveredByAnother(window, own);
     const PerchFacts facts = {own, target, IsWindowVisible(window) != FALSE, topmost, foreground,
                               covered};

@@ -78,7 +78,7 @@ bool WaterLoopsPlay() {
 }
 
 void StartWaterLoops() {
-    if (SoundMode != SoundModeEngine || AppSettings.WaterSoundEffect != 1) return;
+    if (!WaterLoopsPlay()) return;
     PlaySoundEffect(SoundWaterA);
     PlaySoundEffect(SoundWaterB);
 }

@@ -6,7 +6,6 @@
 #include "base/hooks.h"
 #include "base/state.h"
 
-
 // Engine volumes by VolumeLevel, hundredths of a decibel.
 constexpr int VolumeLevelCount = 4;
 extern const int32_t VolumeTable[VolumeLevelCount];
@@ -51,8 +50,8 @@ extern int32_t SoundAway;
 // 1 while the user watches or shows something full screen: no effect starts, whichever player
 // would play it. The engine stays open, so the water comes back at once.
 extern int32_t SoundBusy;
-// Starts the two water loops again where the engine plays and the water sound is on; they take
-// the stream's current level on their start. Timer 3 is not touched.
+// Starts the two water loops again where they play (WaterLoopsPlay below); they take the
+// stream's current level on their start. Timer 3 is not touched.
 void StartWaterLoops();
 int PlaySoundEffect(int index);
 void ModulateWaterSound(int index);
