@@ -13,12 +13,12 @@ const char* const SettingSections[] = {RunStateSection, RunStateSectionOfVolume,
                                       DebugSection};
 
 namespace {
-constexpr SettingKey Byte(uint8_t section, const char* key, int16_t fallback, uint8_t choices,
-                          size_t field, uint8_t shape = SettingByte) {
-    return {key, fallback, section, choices, static_cast<uint8_t>(field), shape};
+constexpr SettingKey Byte(uint8_t section, const char* key, int16_t fallback, size_t field,
+                          uint8_t shape = SettingByte) {
+    return {key, fallback, section, static_cast<uint8_t>(field), shape};
 }
 constexpr SettingKey Entry(const char* key, int16_t fallback, size_t row, int index) {
-    return {key, fallback, ThresholdKeys, 0, static_cast<uint8_t>(row + index * sizeof(int32_t)),
+    return {key, fallback, ThresholdKeys, static_cast<uint8_t>(row + index * sizeof(int32_t)),
             SettingInt32};
 }
 using R = AppSettingsRecord;
@@ -29,24 +29,24 @@ constexpr size_t Random = offsetof(R, RandomRanges);
 // In the file's order. Per sensitivity (0 highest .. 5 lowest), cpu is the CPU usage that fills
 // the tube and random the range of the random water source.
 const SettingKey SettingKeys[] = {
-    Byte(RunStateKeys, "win_obj", 1, 3, offsetof(R, WaterSource)),
-    Byte(RunStateKeys, "frn_kan", 2, SensitivityCount, offsetof(R, Sensitivity)),
-    Byte(RunStateKeys, "posmode", 0, 3, offsetof(R, PositionMode)),
-    Byte(RunStateKeysOfVolume, "snd_vol", 2, 4, offsetof(R, VolumeLevel)),
+    Byte(RunStateKeys, "win_obj", 1, offsetof(R, WaterSource)),
+    Byte(RunStateKeys, "frn_kan", 2, offsetof(R, Sensitivity)),
+    Byte(RunStateKeys, "posmode", 0, offsetof(R, PositionMode)),
+    Byte(RunStateKeysOfVolume, "snd_vol", 2, offsetof(R, VolumeLevel)),
     Entry("cpu0", 15, Cpu, 0),     Entry("cpu1", 30, Cpu, 1),     Entry("cpu2", 45, Cpu, 2),
     Entry("cpu3", 60, Cpu, 3),     Entry("cpu4", 75, Cpu, 4),     Entry("cpu5", 90, Cpu, 5),
     Entry("random0", 8, Random, 0),  Entry("random1", 16, Random, 1),
     Entry("random2", 24, Random, 2), Entry("random3", 32, Random, 3),
     Entry("random4", 40, Random, 4), Entry("random5", 48, Random, 5),
-    Byte(RunStateKeys, "etc_water", 1, 2, offsetof(R, WaterSoundEffect)),
-    Byte(RunStateKeys, "etc_sizuk", 1, 2, offsetof(R, DropsEffect)),
-    Byte(RunStateKeys, "etc_yoin", 0, 2, offsetof(R, EchoEffect)),
-    Byte(RunStateKeys, "mem_rel", 1, 2, offsetof(R, InstantMeterShown)),
-    Byte(RunStateKeys, "mem_sum", 1, 2, offsetof(R, CumulativeMeterShown)),
-    Byte(RunStateKeys, "mem_col", 2, 3, offsetof(R, MeterTint)),
-    Byte(DebugKeys, "sw", 0, 0, offsetof(R, DebugSwitch)),
+    Byte(RunStateKeys, "etc_water", 1, offsetof(R, WaterSoundEffect)),
+    Byte(RunStateKeys, "etc_sizuk", 1, offsetof(R, DropsEffect)),
+    Byte(RunStateKeys, "etc_yoin", 0, offsetof(R, EchoEffect)),
+    Byte(RunStateKeys, "mem_rel", 1, offsetof(R, InstantMeterShown)),
+    Byte(RunStateKeys, "mem_sum", 1, offsetof(R, CumulativeMeterShown)),
+    Byte(RunStateKeys, "mem_col", 2, offsetof(R, MeterTint)),
+    Byte(DebugKeys, "sw", 0, offsetof(R, DebugSwitch)),
     // Only a hand-edited file holds the busy rule: read, never written back.
-    Byte(RunStateKeys, "etc_busy", 1, 2, offsetof(R, BusyRule), SettingByte | SettingReadOnly),
+    Byte(RunStateKeys, "etc_busy", 1, offsetof(R, BusyRule), SettingByte | SettingReadOnly),
 };
 static_assert(sizeof SettingKeys / sizeof SettingKeys[0] == SettingKeyCount, "one row a key");
 

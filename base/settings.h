@@ -53,8 +53,8 @@ constexpr char ThresholdSection[] = "Kand";
 constexpr char DebugSection[] = "Debug";
 
 // One key of the file besides the window's place: where it lives, what a missing key reads
-// as, how many values the menu offers for it (0: any integer), and the field of AppSettings
-// that holds it (its offset), a byte or a 32-bit entry of a per-sensitivity row. The load, the
+// as, and the field of AppSettings that holds it (its offset), a byte or a 32-bit entry of a
+// per-sensitivity row. The load, the
 // save and the menu's apply all walk SettingKeys, so each key is spelled once, in the file's
 // order. Kept small: the executable carries the table.
 enum : uint8_t { SettingByte = 0, SettingInt32 = 1, SettingReadOnly = 2 };
@@ -62,7 +62,6 @@ struct SettingKey {
     const char* key;
     int16_t fallback;
     uint8_t section;   // index into SettingSections
-    uint8_t choices;
     uint8_t field;     // offset in AppSettingsRecord
     uint8_t shape;     // SettingByte or SettingInt32, with SettingReadOnly for a key never saved
 };
