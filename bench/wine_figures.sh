@@ -236,6 +236,19 @@ log "start-up ms, tsutsuri: ${startup_own[*]}; floor: ${startup_floor[*]};" \
     "floor_sound: ${startup_floor_sound[*]}"
 
 # ---- idle CPU time and working set ---------------------------------------------------
+# readings OWN_PID FLOOR_PID FS_PID RELAY: the counters an idle run reads at its start and its
+# end, on one line: the program's CPU time and its window thread's, the floor's, the two
+# window threads' switches, the relay trace's size, the program's device bytes, and the
+# floor_sound's CPU time and device bytes (0 0 without one).
+readings() {
+    local fs_cpu=0 fs_device=0
+    if [ -n "$3" ]; then
+        fs_cpu=$(cpu_ns "$3")
+        fs_device=$(device_bytes floor_sound)
+    fi
+    echo "$(cpu_ns "$1") $(main_ns "$1") $(cpu_ns "$2") $(main_switches "$1")" \
+        "$(main_switches "$2") $(trace_size "$4") $(device_bytes own) $fs_cpu $fs_device"
+}
 # measure_idle TAG INI WITH_FLOOR_SOUND TRACED: runs tsutsuri (with INI as its settings file,
 # if not empty) beside a fresh plain floor, and beside a fresh floor_sound if WITH_FLOOR_SOUND
 # is 1, for the idle time, and sets the idle_* figures of that run (the floor_sound's:
@@ -243,7 +256,7 @@ log "start-up ms, tsutsuri: ${startup_own[*]}; floor: ${startup_floor[*]};" \
 measure_idle() {
     local tag=$1 ini=$2 with_fs=$3 traced=$4 own_dir floor_dir fs_dir own_pid floor_pid fs_pid=""
     local started measure_start memory_at own_t0 own_main0 floor_t0 fs_t0=0 own_t1 own_main1
-    local floor_t1 fs_t1=0 own_dev0 fs_dev0=0 own_dev1 fs_dev1=0
+    local floor_t1 fs_t1 own_dev0 fs_dev0 own_dev1 fs_dev1
     local own_sw0 own_sw1 floor_sw0 floor_sw1 trace0 trace1 relay
     probe activate --class TsutsuriProbeWindow --title keeper >/dev/null || true
     own_dir=$(mktemp -d "$state/idle-own.XXXXXX")
@@ -272,17 +285,8 @@ measure_idle() {
     still_running "$own_pid" tsutsuri.exe "$own_dir"
     still_running "$floor_pid" floor.exe "$floor_dir"
     [ -z "$fs_pid" ] || still_running "$fs_pid" floor_sound.exe "$fs_dir"
-    own_t0=$(cpu_ns "$own_pid")
-    own_main0=$(main_ns "$own_pid")
-    floor_t0=$(cpu_ns "$floor_pid")
-    own_sw0=$(main_switches "$own_pid")
-    floor_sw0=$(main_switches "$floor_pid")
-    trace0=$(trace_size "$relay")
-    own_dev0=$(device_bytes own)
-    if [ -n "$fs_pid" ]; then
-        fs_t0=$(cpu_ns "$fs_pid")
-        fs_dev0=$(device_bytes floor_sound)
-    fi
+    read -r own_t0 own_main0 floor_t0 own_sw0 floor_sw0 trace0 own_dev0 fs_t0 fs_dev0 \
+        < <(readings "$own_pid" "$floor_pid" "$fs_pid" "$relay")
     measure_start=$SECONDS
     idle_own_rss="" idle_floor_rss="" idle_fs_rss=0 idle_fs_anon=0
     memory_at=$MemorySeconds
@@ -304,18 +308,9 @@ measure_idle() {
     still_running "$own_pid" tsutsuri.exe "$own_dir"
     still_running "$floor_pid" floor.exe "$floor_dir"
     [ -z "$fs_pid" ] || still_running "$fs_pid" floor_sound.exe "$fs_dir"
-    own_t1=$(cpu_ns "$own_pid")
-    own_main1=$(main_ns "$own_pid")
-    floor_t1=$(cpu_ns "$floor_pid")
-    own_sw1=$(main_switches "$own_pid")
-    floor_sw1=$(main_switches "$floor_pid")
-    trace1=$(trace_size "$relay")
-    own_dev1=$(device_bytes own)
-    if [ -n "$fs_pid" ]; then
-        fs_t1=$(cpu_ns "$fs_pid")
-        fs_dev1=$(device_bytes floor_sound)
-        idle_fs_threads=$(threads "$fs_pid")
-    fi
+    read -r own_t1 own_main1 floor_t1 own_sw1 floor_sw1 trace1 own_dev1 fs_t1 fs_dev1 \
+        < <(readings "$own_pid" "$floor_pid" "$fs_pid" "$relay")
+    [ -z "$fs_pid" ] || idle_fs_threads=$(threads "$fs_pid")
     idle_elapsed=$((SECONDS - measure_start))
     idle_memory_at=$memory_at
     idle_threads=$(threads "$own_pid")
